@@ -1,0 +1,55 @@
+// The small layer that stands in for each operating-system service the
+// library needs. One implementation file per platform (Win32, POSIX); the
+// protocol code never tests the platform itself.
+#pragma once
+
+#include "core/Text.hpp"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace vek::platform {
+
+struct DateTime {
+    int year = 0;    // e.g. 2026
+    int month = 0;   // 1-12
+    int day = 0;     // 1-31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+// Clock and sleep, replaceable by tests (SetClockForTesting); the library's
+// own waits always go through these.
+struct Clock {
+    uint32_t (*tickCount)();          // milliseconds, monotonic, wraps at 2^32
+    void (*sleep)(uint32_t ms);
+    DateTime (*localNow)();
+    DateTime (*utcNow)();
+};
+const Clock& SystemClock();
+const Clock& CurrentClock();
+void SetClockForTesting(const Clock* clock);  // null restores the system clock
+
+inline uint32_t TickCount() { return CurrentClock().tickCount(); }
+inline void SleepMs(uint32_t ms) { CurrentClock().sleep(ms); }
+inline DateTime LocalNow() { return CurrentClock().localNow(); }
+inline DateTime UtcNow() { return CurrentClock().utcNow(); }
+
+// The process-wide recursive mutex behind CommLock (made at first use).
+void LockCommMutex();
+void UnlockCommMutex();
+
+// The default important-error display: a message box on Windows, one line
+// "Important error: <text>" on standard error elsewhere.
+void ShowImportantError(const Char* text, const Char* caption);
+
+// The calling thread's last system error code and the system's text for it,
+// cleaned to one line (no tabs, no line ends).
+int LastSystemErrorCode();
+Text SystemErrorText(int code);
+
+// Opens a file named by 16-bit text (UTF-8 on POSIX, the wide API on Windows).
+std::FILE* OpenFile(const Char* path, const char* mode);
+
+}  // namespace vek::platform

@@ -1,0 +1,76 @@
+// The Windows services the library uses.
+#include "platform/Platform.hpp"
+
+#include <windows.h>
+
+namespace vek::platform {
+
+namespace {
+
+DateTime FromSystemTime(const SYSTEMTIME& t) {
+    return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+uint32_t Ticks() { return GetTickCount(); }
+void SleepMilliseconds(uint32_t ms) { ::Sleep(ms); }
+
+DateTime LocalDateTime() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return FromSystemTime(t);
+}
+
+DateTime UtcDateTime() {
+    SYSTEMTIME t;
+    GetSystemTime(&t);
+    return FromSystemTime(t);
+}
+
+HANDLE CommMutex() {
+    // An unnamed mutex, made at first use (not owned) and never closed.
+    static HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    return mutex;
+}
+
+const wchar_t* Wide(const Char* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+}  // namespace
+
+const Clock& SystemClock() {
+    static const Clock clock{Ticks, SleepMilliseconds, LocalDateTime, UtcDateTime};
+    return clock;
+}
+
+void LockCommMutex() { WaitForSingleObject(CommMutex(), INFINITE); }
+void UnlockCommMutex() { ReleaseMutex(CommMutex()); }
+
+void ShowImportantError(const Char* text, const Char* caption) {
+    MessageBoxW(GetForegroundWindow(), Wide(text), Wide(caption), MB_ICONERROR);
+}
+
+int LastSystemErrorCode() { return static_cast<int>(GetLastError()); }
+
+Text SystemErrorText(int code) {
+    char buffer[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                        buffer, sizeof buffer, nullptr);
+    CharToOemBuffA(buffer, buffer, length);
+    // The system's text ends with a line end: drop its last character, turn
+    // tabs into blanks and remove the remaining line breaks.
+    std::string cleaned;
+    for (DWORD i = 0; i + 1 < length; ++i) {
+        const char c = buffer[i];
+        if (c == '\t') cleaned += ' ';
+        else if (c != '\r' && c != '\n') cleaned += c;
+    }
+    return Widen(cleaned);
+}
+
+std::FILE* OpenFile(const Char* path, const char* mode) {
+    wchar_t wideMode[8] = {};
+    for (int i = 0; i < 7 && mode[i]; ++i) wideMode[i] = static_cast<wchar_t>(mode[i]);
+    return _wfopen(Wide(path), wideMode);
+}
+
+}  // namespace vek::platform
