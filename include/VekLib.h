@@ -253,16 +253,17 @@ VEK_API int32_t  VEK_CALL VekEnableTimeoutCheck(uint8_t flag);
 VEK_API uint32_t VEK_CALL VekGetParDefNum(void);
 /* The definition of number id, or null. */
 VEK_API ParDef*  VEK_CALL VekGetParDef(uint32_t id);
-/* The definition at position index of the sorted index, or null. */
+/* The definition at position index of the index (creation order, ascending numbers
+ * after a download or VekValidateAllParDefs), or null. */
 VEK_API ParDef*  VEK_CALL VekGetParDefByIndex(uint32_t index);
 /* 1 when a definition of number id exists, else 0. */
 VEK_API int32_t  VEK_CALL VekExistsParDef(uint32_t id);
-/* Adds an empty definition of number id; null (and the important-error callback)
- * when it exists already. */
+/* The definition of number id: the existing one unchanged, or a new one with all
+ * fields 0, appended to the index. */
 VEK_API ParDef*  VEK_CALL VekAddParDef(uint32_t id);
 /* Empties the store (communication lock). */
 VEK_API void     VEK_CALL VekClearParDefs(void);
-/* Computes the real limits of every definition and sorts the index. */
+/* Sorts the index in ascending order of number; changes no definition. */
 VEK_API void     VEK_CALL VekValidateAllParDefs(void);
 /* Saves the raw value of every definition (communication lock). */
 VEK_API void     VEK_CALL VekBackupParDefs(void);
@@ -270,8 +271,11 @@ VEK_API void     VEK_CALL VekBackupParDefs(void);
 VEK_API void     VEK_CALL VekRestoreParDefs(void);
 /* Downloads every definition from the governor into an empty store. 1 or 0. */
 VEK_API int32_t  VEK_CALL VekReadAllParDef(void);
-/* The first definition whose name equals name (case-insensitive) within the kinds of
- * kindMask (bit 0 parameters, 1 measurements, 2 functions, 3 curves), or null. */
+/* The first definition whose name equals name (A-Z case-insensitive, at most 49
+ * characters compared) within the kinds of kindMask, or null. Mask bits, by the
+ * number's remainder of division by 10000: bit 0 parameters (0-1998), bit 1
+ * functions (4000-5999), bit 2 measurements (2000-3999), bit 3 curves (6000-9999);
+ * a remainder of 1999 never passes. */
 VEK_API ParDef*  VEK_CALL VekFindParDefByName(const VekChar* name, uint32_t kindMask);
 /* Ratcliff/Obershelp similarity of two texts, 0.0 to 1.0. */
 VEK_API double   VEK_CALL VekStrSimilarity(const VekChar* a, const VekChar* b);

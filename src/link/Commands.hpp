@@ -43,7 +43,8 @@ constexpr uint16_t TimedListStatusMask = 0x7FFD;
 // Errors.
 constexpr uint8_t ReadActualErrors = 0x06;     // -> block of 3-byte entries
 constexpr uint8_t ReadActualErrorsExt = 0x42;  // -> block of 4-byte entries (CommandsInfo bit 5)
-constexpr uint8_t EraseErrorMemory = 0x0C;     // -> status
+constexpr uint8_t ReadBasicErrorMemory = ReadMeasurementValues;  // basic governors: next chunk of error words
+constexpr uint8_t EraseErrorMemory = 0x0C;     // -> status; after a non-zero one a second status
 constexpr uint8_t ErrorMemory = 0x56;          // + sub-command
 constexpr uint8_t ErrorMemoryConfig = 0x00;    // -> block
 constexpr uint8_t ErrorMemoryRecords = 0x01;   // -> length word and raw data
@@ -59,6 +60,9 @@ constexpr uint8_t Extended = 0x55;            // + block whose first word is a s
 constexpr uint16_t ExtClearOperatingData = 0x0002;
 constexpr uint16_t ExtConfigureErrorArgs = 0x0003;
 constexpr uint16_t ExtRequestFeature = 0x0004;
+constexpr uint16_t FeatureEnhanced = 0xDE4F;       // codes sent with ExtRequestFeature
+constexpr uint16_t FeatureLongNumbers = 0x90E6;
+constexpr uint16_t FeatureNameLength = 0x2745;
 constexpr uint16_t ExtActivatePage = 0x0005;
 constexpr uint16_t ExtReadActivePage = 0x8005;
 

@@ -52,4 +52,15 @@ Text SystemErrorText(int code);
 // Opens a file named by 16-bit text (UTF-8 on POSIX, the wide API on Windows).
 std::FILE* OpenFile(const Char* path, const char* mode);
 
+// The absolute form of a file name, joined to the current directory when it
+// is relative; the file need not exist.
+Text FullPath(const Char* path);
+
+// A date as the user's locale writes it in full (weekday, day, month name and
+// year), and a time of day in 24-hour form with the locale's separators. On
+// POSIX the locale is the one the environment names for LC_TIME; the
+// process's own locale is never changed.
+Text LongDate(const DateTime& date);
+Text Time24(const DateTime& time);
+
 }  // namespace vek::platform

@@ -4,8 +4,13 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <langinfo.h>
+#include <locale.h>
 #include <pthread.h>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 namespace vek::platform {
 
@@ -87,6 +92,139 @@ Text SystemErrorText(int code) {
 
 std::FILE* OpenFile(const Char* path, const char* mode) {
     return std::fopen(ToUtf8(path).c_str(), mode);
+}
+
+Text FullPath(const Char* path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(ToUtf8(path), error);
+    if (error) return path;
+    return FromUtf8(absolute.lexically_normal().string());
+}
+
+namespace {
+
+// The environment's time locale (LC_ALL, LC_TIME or LANG) as an object of its
+// own, so that the process's locale stays as it is; the "C" locale when the
+// environment names none that is installed.
+class TimeLocale {
+public:
+    TimeLocale() : locale_(newlocale(LC_TIME_MASK, "", locale_t{})) {
+        if (!locale_) locale_ = newlocale(LC_TIME_MASK, "C", locale_t{});
+    }
+    ~TimeLocale() {
+        if (locale_) freelocale(locale_);
+    }
+    TimeLocale(const TimeLocale&) = delete;
+    TimeLocale& operator=(const TimeLocale&) = delete;
+
+    std::string Item(nl_item item) const { return locale_ ? nl_langinfo_l(item, locale_) : ""; }
+
+    std::string Format(const std::string& format, const DateTime& when) const;
+
+private:
+    locale_t locale_;
+};
+
+// Room for any date or time a locale writes.
+constexpr std::size_t kDateTextCapacity = 256;
+
+// 0 for Sunday, as struct tm counts (Sakamoto's method).
+int DayOfWeek(int year, int month, int day) {
+    static const int kMonthOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 1 || month > 12) return 0;
+    if (month < 3) --year;
+    return ((year + year / 4 - year / 100 + year / 400 + kMonthOffsets[month - 1] + day) % 7 + 7) % 7;
+}
+
+std::tm ToTm(const DateTime& when) {
+    std::tm t{};
+    t.tm_year = when.year - 1900;
+    t.tm_mon = when.month - 1;
+    t.tm_mday = when.day;
+    t.tm_hour = when.hour;
+    t.tm_min = when.minute;
+    t.tm_sec = when.second;
+    t.tm_wday = DayOfWeek(when.year, when.month, when.day);
+    return t;
+}
+
+std::string TimeLocale::Format(const std::string& format, const DateTime& when) const {
+    if (!locale_) return "";
+    const std::tm t = ToTm(when);
+    char text[kDateTextCapacity];
+    const std::size_t length = strftime_l(text, sizeof text, format.c_str(), &t, locale_);
+    return std::string(text, length);
+}
+
+// A locale's texts come in its own character set: UTF-8 nearly always, else
+// an 8-bit set, taken as Latin-1.
+Text LocaleText(const std::string& bytes) {
+    const Text decoded = FromUtf8(bytes);
+    return ToUtf8(decoded) == bytes ? decoded : Widen(bytes);
+}
+
+enum class DateOrder { MonthFirst, DayFirst, YearFirst };
+
+// The order of day, month and year in the locale's short date format
+// ("%m/%d/%y", "%d.%m.%Y", "%Y-%m-%d"), and the character after the day.
+struct ShortDateShape {
+    DateOrder order = DateOrder::MonthFirst;
+    char afterDay = 0;
+};
+
+ShortDateShape ShapeOf(std::string_view format) {
+    std::size_t day = std::string_view::npos, month = day, year = day;
+    char afterDay = 0;
+    for (std::size_t i = 0; i + 1 < format.size(); ++i) {
+        if (format[i] != '%') continue;
+        const char conversion = format[++i];
+        if (conversion == 'D') return {DateOrder::MonthFirst, '/'};
+        if (conversion == 'F') return {DateOrder::YearFirst, 0};
+        if ((conversion == 'd' || conversion == 'e') && day == std::string_view::npos) {
+            day = i;
+            afterDay = i + 1 < format.size() ? format[i + 1] : 0;
+        }
+        if ((conversion == 'm' || conversion == 'b' || conversion == 'B') && month == std::string_view::npos) month = i;
+        if ((conversion == 'y' || conversion == 'Y') && year == std::string_view::npos) year = i;
+    }
+    if (year < day && year < month) return {DateOrder::YearFirst, afterDay};
+    if (day < month) return {DateOrder::DayFirst, afterDay};
+    return {DateOrder::MonthFirst, afterDay};
+}
+
+// The long date in the order of the short one, with the weekday and the
+// month's name; the day is written without a leading zero.
+std::string LongDateFormat(const ShortDateShape& shape, int day) {
+    const std::string dayText = std::to_string(day);
+    switch (shape.order) {
+        case DateOrder::DayFirst: return "%A, " + dayText + (shape.afterDay == '.' ? ". " : " ") + "%B %Y";
+        case DateOrder::YearFirst: return "%A, %Y %B " + dayText;
+        case DateOrder::MonthFirst: break;
+    }
+    return "%A, %B " + dayText + ", %Y";
+}
+
+// The locale's time format when it is a 24-hour one, else hours, minutes and
+// seconds with colons.
+std::string Time24Format(const std::string& localeFormat) {
+    const bool twentyFourHours = localeFormat.find("%H") != std::string::npos ||
+                                 localeFormat.find("%T") != std::string::npos;
+    const bool twelveHours = localeFormat.find("%I") != std::string::npos ||
+                             localeFormat.find("%p") != std::string::npos ||
+                             localeFormat.find("%r") != std::string::npos;
+    return twentyFourHours && !twelveHours ? localeFormat : "%H:%M:%S";
+}
+
+}  // namespace
+
+Text LongDate(const DateTime& date) {
+    const TimeLocale locale;
+    return LocaleText(locale.Format(LongDateFormat(ShapeOf(locale.Item(D_FMT)), date.day), date));
+}
+
+Text Time24(const DateTime& time) {
+    const TimeLocale locale;
+    return LocaleText(locale.Format(Time24Format(locale.Item(T_FMT)), time));
 }
 
 }  // namespace vek::platform

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace vek::platform {
 
 namespace {
@@ -71,6 +73,51 @@ std::FILE* OpenFile(const Char* path, const char* mode) {
     wchar_t wideMode[8] = {};
     for (int i = 0; i < 7 && mode[i]; ++i) wideMode[i] = static_cast<wchar_t>(mode[i]);
     return _wfopen(Wide(path), wideMode);
+}
+
+Text FullPath(const Char* path) {
+    const DWORD needed = GetFullPathNameW(Wide(path), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(Wide(path), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    return Text(reinterpret_cast<const Char*>(full.c_str()), length);
+}
+
+namespace {
+
+// Room for any date or time a locale writes.
+constexpr int kDateTextCapacity = 256;
+
+SYSTEMTIME ToSystemTime(const DateTime& when) {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(when.year);
+    t.wMonth = static_cast<WORD>(when.month);
+    t.wDay = static_cast<WORD>(when.day);
+    t.wHour = static_cast<WORD>(when.hour);
+    t.wMinute = static_cast<WORD>(when.minute);
+    t.wSecond = static_cast<WORD>(when.second);
+    return t;  // the day of the week is worked out by the formatting functions
+}
+
+Text FromWide(const wchar_t* text, int written) {
+    // written counts the terminator; 0 means the call failed.
+    return written > 0 ? Text(reinterpret_cast<const Char*>(text), static_cast<std::size_t>(written - 1)) : Text();
+}
+
+}  // namespace
+
+Text LongDate(const DateTime& date) {
+    const SYSTEMTIME t = ToSystemTime(date);
+    wchar_t text[kDateTextCapacity];
+    return FromWide(text, GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &t, nullptr, text, kDateTextCapacity));
+}
+
+Text Time24(const DateTime& time) {
+    const SYSTEMTIME t = ToSystemTime(time);
+    wchar_t text[kDateTextCapacity];
+    return FromWide(text, GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, &t,
+                                         nullptr, text, kDateTextCapacity));
 }
 
 }  // namespace vek::platform

@@ -1,0 +1,59 @@
+// The governor's raw values: one 16-bit word for every number it defines,
+// array elements included. A value that nobody has written yet holds its
+// initial value, worked out from its definition: 0 where the definition
+// allows 0, else its lowest value (for a scaled one, the lowest word of its
+// IntCode). Tests read and change the values through ReadValue and
+// WriteValue, as the host does over the line.
+#pragma once
+
+#include "DeviceProfile.hpp"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace vekgov {
+
+struct GovernorModel;
+
+// The groups of numbers that travel in blocks; the remainder of a number
+// modulo kGroupPageSize tells its group.
+enum class ValueGroup : size_t { Parameters, Measurements, Functions, Curves };
+constexpr size_t kValueGroupCount = 4;
+constexpr uint32_t kGroupPageSize = 10000;
+constexpr size_t kValueBytes = 2;  // one raw value on the line
+
+ValueGroup GroupOf(uint32_t number);
+
+struct ValueMemory {
+    std::map<uint32_t, uint16_t> written;  // every value written since the start
+    // Where the block transfers of each group stand in the group's numbers.
+    std::array<size_t, kValueGroupCount> readPosition{};
+    std::array<size_t, kValueGroupCount> writePosition{};
+
+    // A new conversation starts every transfer from the group's first number.
+    void ForgetTransfers() {
+        readPosition = {};
+        writePosition = {};
+    }
+};
+
+// Every defined number: the definitions' own and their array elements'
+// (IntCode other than 0 and a count above 0), ascending.
+std::vector<uint32_t> DefinedNumbers(const DeviceProfile& profile);
+std::vector<uint32_t> GroupNumbers(const DeviceProfile& profile, ValueGroup group);
+
+// The values a block of a group read carries: the profile's setting, or as
+// many as fit with the length and checksum words into a block of
+// transferBlockSize bytes (one at least).
+size_t ValuesPerReadBlock(const DeviceProfile& profile);
+
+// The value of a defined number; nothing for a number without a definition.
+std::optional<uint16_t> ReadValue(const GovernorModel& model, uint32_t number);
+// False (and nothing stored) for a number without a definition.
+bool WriteValue(GovernorModel& model, uint32_t number, uint16_t value);
+
+}  // namespace vekgov

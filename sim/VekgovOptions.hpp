@@ -1,0 +1,46 @@
+// The command line of vekgov, the simulated governor as a program.
+#pragma once
+
+#include "Faults.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vekgov {
+
+// One --fault switch: NAME[:ARG]@CMD[*TIMES] fires on the next TIMES
+// requests with command byte CMD (once without *TIMES, for good with *all);
+// NAME[:ARG]#N fires on the N-th exchange from the start.
+struct FaultSwitch {
+    InjectedFault fault;
+    std::optional<uint8_t> command;  // empty: the exchange count decides
+    size_t count = 1;                // times to fire, or the exchange number
+};
+
+constexpr size_t kForever = SIZE_MAX;
+
+struct VekgovOptions {
+    std::string profile = "default";
+    std::string definitionFile;  // empty: the profile's own definitions
+    std::string device;          // empty: a new pseudo-terminal
+    std::string link;            // a symbolic link to make to the pseudo-terminal
+    bool pace = false;           // replies take the wire time of the line
+    uint32_t paceRate = 0;       // 0: the rate the host set on its side
+    std::string logFile;         // "-" is standard output
+    bool live = false;
+    std::vector<FaultSwitch> faults;
+    bool help = false;
+};
+
+// Reads the arguments after the program name; on a mistake gives nothing
+// and sets error to what is wrong.
+std::optional<VekgovOptions> ParseVekgovOptions(const std::vector<std::string>& args, std::string& error);
+std::optional<FaultSwitch> ParseFaultSwitch(const std::string& text, std::string& error);
+
+void AddFaults(const std::vector<FaultSwitch>& faults, FaultPlan& plan);
+
+std::string VekgovUsage();
+
+}  // namespace vekgov

@@ -1,0 +1,35 @@
+// Each area of the governor registers the commands it answers from a file of
+// its own; RegisterAllCommands calls every one of them.
+#pragma once
+
+#include "ProtocolEngine.hpp"
+
+namespace vekgov {
+
+// Framing of the extended command; its sub-commands come from the areas.
+void RegisterExtendedCommand(ProtocolEngine& engine);
+// Synchronisation, version, identifier, checksum block, baud rate,
+// time-out check and the enhanced feature request.
+void RegisterConnectionCommands(ProtocolEngine& engine);
+// Serial data, PPS number and board number.
+void RegisterIdentificationCommands(ProtocolEngine& engine);
+// The definition records, block by block.
+void RegisterDefinitionCommands(ProtocolEngine& engine);
+// Single values and the block transfers of the value groups.
+void RegisterValueCommands(ProtocolEngine& engine);
+// Reset, configuration, start and samples of the timed lists.
+void RegisterTimedListCommands(ProtocolEngine& engine);
+// The actual errors in both formats.
+void RegisterActualErrorCommands(ProtocolEngine& engine);
+// The error memory; registered after the actual errors, whose raises it records.
+void RegisterErrorMemoryCommands(ProtocolEngine& engine);
+// Firmware erase and upload, basic and extended.
+void RegisterFirmwareCommands(ProtocolEngine& engine);
+// Store, reset, click test and auto-adjustment, clearing the operating data.
+void RegisterServiceCommands(ProtocolEngine& engine);
+// Reading and activating the parameter pages.
+void RegisterPageCommands(ProtocolEngine& engine);
+
+void RegisterAllCommands(ProtocolEngine& engine);
+
+}  // namespace vekgov

@@ -1,0 +1,54 @@
+// Where written parameter text goes: a file, whose lines end in CR LF, or a
+// caller's buffer, whose lines end in LF and which takes no more than its
+// capacity.
+#pragma once
+
+#include "core/Text.hpp"
+
+#include <cstddef>
+#include <cstdio>
+#include <string_view>
+
+namespace vek {
+
+class TextSink {
+public:
+    virtual ~TextSink() = default;
+    // Writes 8-bit text whose lines end in LF.
+    virtual void Write(std::string_view text) = 0;
+    // 16-bit text, each character narrowed to one byte.
+    void Write(TextView text) { Write(std::string_view(Narrow(text))); }
+};
+
+// An open file, closed at the end of the sink's life.
+class FileSink : public TextSink {
+public:
+    explicit FileSink(std::FILE* file) : file_(file) {}
+    ~FileSink() override;
+    FileSink(const FileSink&) = delete;
+    FileSink& operator=(const FileSink&) = delete;
+
+    using TextSink::Write;
+    void Write(std::string_view text) override;
+
+private:
+    std::FILE* file_;
+};
+
+// capacity bytes at buffer; what does not fit is cut off, and no
+// terminating NUL is added.
+class BufferSink : public TextSink {
+public:
+    BufferSink(char* buffer, std::size_t capacity) : buffer_(buffer), capacity_(capacity) {}
+
+    using TextSink::Write;
+    void Write(std::string_view text) override;
+    std::size_t Length() const { return length_; }
+
+private:
+    char* buffer_;
+    std::size_t capacity_;
+    std::size_t length_ = 0;
+};
+
+}  // namespace vek

@@ -1,0 +1,10 @@
+#include "values/ValuesState.hpp"
+
+namespace vek {
+
+ValuesState& Values() {
+    static ValuesState state;
+    return state;
+}
+
+}  // namespace vek

@@ -1,0 +1,36 @@
+#include "support/ToolRun.hpp"
+
+#include <cstdio>
+
+#if defined(_WIN32)
+#define popen _popen
+#define pclose _pclose
+#endif
+
+namespace vektest {
+
+bool ToolBuilt() {
+#if defined(VEK_TOOL_PATH)
+    return true;
+#else
+    return false;
+#endif
+}
+
+ToolRun RunTool(const std::string& arguments) {
+    ToolRun run;
+#if defined(VEK_TOOL_PATH)
+    const std::string command = std::string("\"") + VEK_TOOL_PATH + "\" " + arguments + " 2>&1";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[512];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+    run.status = pclose(pipe);
+#else
+    (void)arguments;
+#endif
+    return run;
+}
+
+}  // namespace vektest

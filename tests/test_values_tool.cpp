@@ -1,0 +1,86 @@
+// vek get, set and values against the built-in simulated governor: what
+// they print and the one line with which they give up.
+#include "support/ToolRun.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using vektest::RunTool;
+
+class ValuesTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!vektest::ToolBuilt()) GTEST_SKIP() << "the tool is not built";
+    }
+};
+
+bool HasLine(const std::string& output, const std::string& line) {
+    return output.find("\n" + line + "\n") != std::string::npos;
+}
+
+std::string LastLine(const std::string& output) {
+    const std::size_t end = output.find_last_not_of('\n');
+    const std::size_t start = output.rfind('\n', end);
+    const std::size_t from = start == std::string::npos ? 0 : start + 1;
+    return output.substr(from, end - from + 1);
+}
+
+TEST_F(ValuesTool, GetShowsRealValuesWithUnitOrRawWords) {
+    const vektest::ToolRun real = RunTool("get IdleSpeed 120 TempLimitLow");
+    EXPECT_EQ(real.status, 0) << real.output;
+    EXPECT_TRUE(HasLine(real.output, "IdleSpeed (1) = 400 rpm")) << real.output;
+    EXPECT_TRUE(HasLine(real.output, "CanNodeId (120) = 00 Hex")) << real.output;
+    EXPECT_EQ(LastLine(real.output), "TempLimitLow (103) = 0.0 \xC2\xB0" "C");
+
+    const vektest::ToolRun raw = RunTool("get 1 --raw");
+    EXPECT_EQ(raw.status, 0) << raw.output;
+    EXPECT_EQ(LastLine(raw.output), "IdleSpeed (1) = 0x0190 (400)");
+}
+
+TEST_F(ValuesTool, SetWritesTheParsedValueAndShowsWhatTheGovernorHolds) {
+    const vektest::ToolRun run = RunTool("set IdleSpeed \"1'200\"");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(LastLine(run.output), "IdleSpeed (1) = 1200 rpm");
+    const vektest::ToolRun negative = RunTool("set TempOffset -2,45");
+    EXPECT_EQ(negative.status, 0) << negative.output;
+    EXPECT_EQ(LastLine(negative.output), "TempOffset (128) = -2.4 \xC2\xB0" "C");  // -24.5 raw, to even
+}
+
+TEST_F(ValuesTool, EachFailureIsOneClearLine) {
+    struct Case {
+        const char* arguments;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"set IdleSpeed 99999", "vek: set: '99999' is not a valid value for IdleSpeed (1) (allowed 400 .. 1500 rpm)"},
+        {"set IdleSpeed 4OO", "vek: set: '4OO' is not a valid value for IdleSpeed (1) (allowed 400 .. 1500 rpm)"},
+        {"set Nothing 1", "vek: set: no definition named 'Nothing'"},
+        {"set IdleSpeed", "vek: set: give one value (number or name) and its new value"},
+        {"get 99999999999", "vek: get: no definition numbered 99999999999"},
+        {"get", "vek: get: name at least one value (number or name)"},
+        {"values --kind gauges", "vek: unknown kind 'gauges' (parameters, measurements, functions or curves)"},
+    };
+    for (const Case& c : cases) {
+        const vektest::ToolRun run = RunTool(c.arguments);
+        EXPECT_NE(run.status, 0) << c.arguments;
+        EXPECT_EQ(LastLine(run.output), c.line) << c.arguments << "\n" << run.output;
+    }
+}
+
+TEST_F(ValuesTool, ValuesListsOneKindAfterItsDownloadProgress) {
+    const vektest::ToolRun run = RunTool("values --kind parameters");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "Downloading parameters values... (0 parameters loaded)")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "Downloading parameters values... (62 parameters loaded)")) << run.output;
+    EXPECT_EQ(run.output.find("Downloading measures values..."), std::string::npos);
+    EXPECT_TRUE(HasLine(run.output, "  Number  Name                                    Value  Unit")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "       1  IdleSpeed                                 400  rpm")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "     120  CanNodeId                                  00  Hex")) << run.output;
+    EXPECT_EQ(run.output.find("  2000  Speed"), std::string::npos);
+    EXPECT_NE(LastLine(run.output).find(" values"), std::string::npos);
+}
+
+}  // namespace
