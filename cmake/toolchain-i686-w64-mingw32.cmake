@@ -22,3 +22,9 @@ find_program(VEK_WINE wine)
 if(VEK_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VEK_WINE})
 endif()
+
+# SSE2 arithmetic instead of the x87 unit: doubles are rounded to 64 bits at
+# every step, as on every other build, so value conversions give the same
+# results everywhere.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")

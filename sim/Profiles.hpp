@@ -8,6 +8,9 @@
 //   bootloader  boot loader running: hardware 0, BootstrapWord 0
 //   wide        32-bit parameter numbers (bit 12) and 30-character names
 //   enhanced    bits 11 and 12 and 30-character names, all features granted
+// All but hw4 restart into their boot loader to have the firmware erased
+// (default then answers "busy" twice); default, hw21, wide and enhanced have
+// a click test actuator, the others take the actuator auto-adjustment.
 #pragma once
 
 #include "DeviceProfile.hpp"

@@ -309,8 +309,12 @@ protected:
     std::unique_ptr<vekgov::InProcessHost> host_;
 };
 
-TEST_F(SimulatedValues, ReadAllThenWriteAllLeavesTheGovernorsValuesAsTheyWere) {
-    Connect(*vekgov::FindProfile("default"));
+// Each profile announces its own block size (hw4: 64 bytes, 29 values a block).
+class SimulatedRoundTrip : public SimulatedValues, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SimulatedRoundTrip, ReadAllThenWriteAllLeavesTheGovernorsValuesAsTheyWere) {
+    Connect(*vekgov::FindProfile(GetParam()));
+    ASSERT_GT(Numbers().size(), 30u);
     for (uint32_t number : Numbers()) vekgov::WriteValue(Model(), number, Distinct(number, 11));
     const std::map<uint32_t, uint16_t> before = Model().values.written;
 
@@ -322,6 +326,8 @@ TEST_F(SimulatedValues, ReadAllThenWriteAllLeavesTheGovernorsValuesAsTheyWere) {
     ASSERT_EQ(VekWriteAllValues(), 1);
     EXPECT_EQ(Model().values.written, before);
 }
+
+INSTANTIATE_TEST_SUITE_P(Profiles, SimulatedRoundTrip, ::testing::Values("default", "hw4", "wide"));
 
 TEST_F(SimulatedValues, WrittenValuesArriveAtTheirNumbers) {
     Connect(DefaultWithParameters(150));  // parameters in several blocks

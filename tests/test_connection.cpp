@@ -25,6 +25,8 @@ namespace {
 using vektest::Bytes;
 using vektest::ScriptedStream;
 using Lines = std::vector<std::string>;
+// Fields of the packed device record are compared as values (+field): a
+// reference to a field at an odd offset would be misaligned.
 
 constexpr uint16_t kOk = 0x0000;
 constexpr uint16_t kRefused = 0x0001;
@@ -177,14 +179,14 @@ TEST_F(Connection, GoodConnectionLogsEveryStepAndFillsTheDeviceRecord) {
     EXPECT_EQ(streamEvents, (Lines{"close", "open"}));
     EXPECT_EQ(sleeps, std::vector<uint32_t>{50});
     const VekStruct& d = *VekGetVekStruct();
-    EXPECT_EQ(d.DeviceKind, 3);
-    EXPECT_EQ(d.HardwareVersion, 521);
-    EXPECT_EQ(d.HardwareMajor, 5);
-    EXPECT_EQ(d.HardwareMinor, 21);
+    EXPECT_EQ(+d.DeviceKind, 3);
+    EXPECT_EQ(+d.HardwareVersion, 521);
+    EXPECT_EQ(+d.HardwareMajor, 5);
+    EXPECT_EQ(+d.HardwareMinor, 21);
     EXPECT_EQ((std::vector<int>{d.SoftwareHigh, d.SoftwareMid, d.SoftwareLow}), (std::vector<int>{5, 1, 23}));
-    EXPECT_EQ(d.SoftwareVersion, 5123u);
-    EXPECT_EQ(d.Features, 0x0006);
-    EXPECT_EQ(d.ChecksumReplyLength, 32);
+    EXPECT_EQ(+d.SoftwareVersion, 5123u);
+    EXPECT_EQ(+d.Features, 0x0006);
+    EXPECT_EQ(+d.ChecksumReplyLength, 32);
     EXPECT_EQ(vek::Core().transferBlockSize, 96);
     EXPECT_EQ(VekInBootstrapMode(), 0);
 }
@@ -212,7 +214,7 @@ TEST_F(Connection, SynchronisationReplyGivesTheDeviceKindAndAnyWordConnects) {
         line.Expect(kSync).ReplyWord(static_cast<uint16_t>(reply));
         VekGetVekStruct()->DeviceKind = -1;
         EXPECT_TRUE(vek::Synchronize());
-        EXPECT_EQ(VekGetVekStruct()->DeviceKind, kind) << std::hex << reply;
+        EXPECT_EQ(+VekGetVekStruct()->DeviceKind, kind) << std::hex << reply;
     }
 }
 
@@ -274,7 +276,7 @@ TEST_F(Connection, VersionBlockGivesIntCodeRangesWithSignedMinimums) {
     line_.Expect(kVersion).ReplyBlock(VersionData(2310, 5123, {0xFF00, 0x0100, 0x0000, 0x8000}));
     ASSERT_TRUE(vek::ReadVersion());
     const VekStruct& d = *VekGetVekStruct();
-    ASSERT_EQ(d.IntCodeCount, 2);
+    ASSERT_EQ(+d.IntCodeCount, 2);
     EXPECT_EQ((std::vector<int32_t>{d.IntCodeTable[0][0], d.IntCodeTable[0][1]}),
               (std::vector<int32_t>{-256, 256}));
     EXPECT_EQ((std::vector<int32_t>{d.IntCodeTable[1][0], d.IntCodeTable[1][1]}),
@@ -289,9 +291,9 @@ TEST_F(Connection, VersionBlockOfTheLargestSizeFillsTwoHundredIntCodes) {
     VekGetVekStruct()->IntCodeTable[200][1] = 4711;
     line_.Expect(kVersion).ReplyBlock(data);
     ASSERT_TRUE(vek::ReadVersion());
-    EXPECT_EQ(VekGetVekStruct()->IntCodeCount, 200);
-    EXPECT_EQ(VekGetVekStruct()->IntCodeTable[199][1], 199);
-    EXPECT_EQ(VekGetVekStruct()->IntCodeTable[200][1], 4711);
+    EXPECT_EQ(+VekGetVekStruct()->IntCodeCount, 200);
+    EXPECT_EQ(+VekGetVekStruct()->IntCodeTable[199][1], 199);
+    EXPECT_EQ(+VekGetVekStruct()->IntCodeTable[200][1], 4711);
 }
 
 TEST_F(Connection, FeaturesComeFromTheHardwareMajorVersion) {
@@ -302,7 +304,7 @@ TEST_F(Connection, FeaturesComeFromTheHardwareMajorVersion) {
         ScriptedStream line;
         line.Expect(kVersion).ReplyBlock(VersionData(hardware, 1000));
         ASSERT_TRUE(vek::ReadVersion()) << hardware;
-        EXPECT_EQ(VekGetVekStruct()->Features, features) << hardware;
+        EXPECT_EQ(+VekGetVekStruct()->Features, features) << hardware;
     }
 }
 
@@ -311,10 +313,10 @@ TEST_F(Connection, SoftwareExtensionIsThePreviousOneAtTheVersionReadAndTheNewOne
     line_.Expect(kChecksum).ReplyBlock(ChecksumData(1, 2));
     VekGetVekStruct()->ChecksumReply[14] = 3;  // left by the previous connection
     ASSERT_TRUE(vek::ReadVersion());
-    EXPECT_EQ(VekGetVekStruct()->SoftwareVersion, 53123u);
+    EXPECT_EQ(+VekGetVekStruct()->SoftwareVersion, 53123u);
     ASSERT_TRUE(vek::ReadChecksumBlock());
-    EXPECT_EQ(VekGetVekStruct()->SoftwareMid, 21);
-    EXPECT_EQ(VekGetVekStruct()->SoftwareVersion, 52123u);
+    EXPECT_EQ(+VekGetVekStruct()->SoftwareMid, 21);
+    EXPECT_EQ(+VekGetVekStruct()->SoftwareVersion, 52123u);
 }
 
 // ---------------------------------------------------------------------------
@@ -343,8 +345,8 @@ TEST_F(Connection, BootLoaderSkipsIdentificationAndForcesErrorMemoryKindTwo) {
         line.Expect(kDefaultIdentifier).ReplyWord(kOk);
         ASSERT_EQ(VekInit(), 1);
         EXPECT_TRUE(line.Mismatches().empty() && line.Complete());  // nothing sent after the identifier
-        EXPECT_EQ(VekGetVekStruct()->HardwareMajor, major);
-        EXPECT_EQ(VekGetVekStruct()->Features, features);
+        EXPECT_EQ(+VekGetVekStruct()->HardwareMajor, major);
+        EXPECT_EQ(+VekGetVekStruct()->Features, features);
         EXPECT_EQ(LastLines(1), Lines{" Get identification"});
     }
 }
@@ -479,8 +481,8 @@ TEST_F(SimulatedConnection, InitConnectsToEveryProfile) {
         VekGetStream()->RequestBaudRate = vek::RequestGovernorBaudRate;
         ASSERT_EQ(VekInit(), 1);
         const VekStruct& d = *VekGetVekStruct();
-        EXPECT_EQ(d.HardwareVersion, profile.hardwareVersion);
-        EXPECT_EQ(d.ChecksumReplyLength, profile.checksumBlockLength);
+        EXPECT_EQ(+d.HardwareVersion, profile.hardwareVersion);
+        EXPECT_EQ(+d.ChecksumReplyLength, profile.checksumBlockLength);
         EXPECT_EQ(host.Model().link.BaudRate(), 57600u);
         EXPECT_EQ(host.Model().link.enabledFeatures, profile.acceptedFeatures);
         EXPECT_TRUE(host.Model().link.lastIdentifier && host.Model().link.lastIdentifier->accepted);
@@ -500,7 +502,7 @@ TEST_F(SimulatedConnection, LogShowsTheStepLinesInOrder) {
     vektest::LogCapture log;
     ASSERT_EQ(VekInit(), 1);
     EXPECT_EQ(log.Lines(), kConnectionLog);
-    EXPECT_EQ(VekGetVekStruct()->SoftwareVersion, 52123u);
+    EXPECT_EQ(+VekGetVekStruct()->SoftwareVersion, 52123u);
 }
 
 }  // namespace

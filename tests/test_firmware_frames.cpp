@@ -263,6 +263,7 @@ TEST_F(FirmwareLine, GovernorThatNeverComesBackFailsAfterTheStartupWait) {
     // Without a startup wait there is still one attempt.
     VekGetStream()->StartupWait = 0;
     ASSERT_EQ(VekGetStream()->Open(VekGetStream()), 1);
+    line_.Expect({0x37}).ReplyWord(kRestarting).Expect({0x06});
     vektest::LogCapture log;
     EXPECT_EQ(VekEraseFirmware(), 0);
     int attempts = 0;

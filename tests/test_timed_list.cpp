@@ -172,14 +172,6 @@ TEST_F(TimedList, SeventeenItemsAreRefusedAfterTheReset) {
     EXPECT_EQ(StoredList(0), (std::vector<uint32_t>{2001, 2002}));
 }
 
-TEST_F(TimedList, SixteenItemsFit) {
-    std::vector<uint32_t> ids;
-    for (uint32_t i = 0; i < 16; ++i) ids.push_back(2000 + i);
-    Configure(ids);
-    ExpectLineFollowedScript();
-    EXPECT_EQ(StoredList(0), ids);
-}
-
 struct Refusal {
     const char* name;
     uint16_t resetStatus;
@@ -390,14 +382,11 @@ TEST_F(TimedList, FailedSamplesChangeNeitherCacheNorStamp) {
     EXPECT_EQ(stamp, 65536u + 5u);
 }
 
-TEST_F(TimedList, List64IsNotRead) {
+TEST_F(TimedList, ListsUpTo63AreRead) {
     uint32_t stamp = 3;
     EXPECT_EQ(VekReadTimedList(64, &stamp, nullptr), 0);
     EXPECT_TRUE(line_.Written().empty());
     EXPECT_EQ(stamp, 3u);
-}
-
-TEST_F(TimedList, List63IsReadWithTheLastCommandByte) {
     line_.Expect({0xC0}).ReplyBlock(Words({1}));
     EXPECT_EQ(VekReadTimedList(63, nullptr, nullptr), 1);
     ExpectLineFollowedScript();
@@ -592,26 +581,11 @@ TEST_F(TimedListGovernor, ListsChangeOnlyWhileStoppedAndAreForgottenAtTheWakeUp)
 }
 
 TEST_F(TimedListGovernor, BrokenConfigurationBlocksAreRefused) {
-    Bytes wrongChecksum = {0x80};
-    Bytes block = ScriptedStream::Block(Words({1, kTimer}));
-    block.back() ^= 0x01;
-    wrongChecksum.insert(wrongChecksum.end(), block.begin(), block.end());
-    EXPECT_EQ(Exchange(wrongChecksum), Words({0x0001}));
-    Bytes oddLength = {0x80};
-    const Bytes odd = ScriptedStream::Block({0x01, 0x00, 0xB7, 0x0B, 0xD0});
-    oddLength.insert(oddLength.end(), odd.begin(), odd.end());
-    EXPECT_EQ(Exchange(oddLength), Words({0x0001}));
-    std::vector<uint16_t> seventeen = {1, kTimer};
-    seventeen.insert(seventeen.end(), 17, 2000);
-    Bytes tooMany = {0x80};
-    Bytes words;
-    for (uint16_t w : seventeen) {
-        const Bytes word = Words({w});
-        words.insert(words.end(), word.begin(), word.end());
-    }
-    const Bytes framed = ScriptedStream::Block(words);
-    tooMany.insert(tooMany.end(), framed.begin(), framed.end());
-    EXPECT_EQ(Exchange(tooMany), Words({0x0001}));
+    const Bytes wrongChecksum = {0x80, 0x06, 0x00, 0x01, 0x00, 0xB7, 0x0B, 0xC8, 0x00};
+    const Bytes halfANumber = {0x80, 0x07, 0x00, 0x01, 0x00, 0xB7, 0x0B, 0xD0, 0x9A, 0x01};
+    const Bytes otherTimer = {0x80, 0x06, 0x00, 0x01, 0x00, 0xB6, 0x0B, 0xC8, 0x00};
+    for (const Bytes& request : {wrongChecksum, halfANumber, otherTimer}) EXPECT_EQ(Exchange(request), Words({1}));
+    EXPECT_FALSE(governor_.Model().timedLists.lists[0]);
 }
 
 }  // namespace

@@ -68,7 +68,6 @@ bool StartAutoAdjust() {
     if (!VekReadRawValue(kAutoAdjustTimeId) || !VekGetRealValue(kAutoAdjustTimeId, &seconds)) return false;
     TimeoutScope timeout(AutoAdjustTimeout(seconds));
     if (!SendByte(cmd::StartClickTest) || !ReadStatus() || Core().lastStatus != 0) return false;
-    Core().lastStatus = 0;
     ReportStatus(u"StemAutoAdjustment Started.");
     return true;
 }

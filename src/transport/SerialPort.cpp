@@ -17,9 +17,7 @@ constexpr uint32_t kWakeUpPauseMs = 50;
 
 namespace device = serial_device;
 
-SerialPortState& Port() { return SerialPort(); }
-
-bool PortIsOpen() { return Port().handle != kNoPort; }
+bool PortIsOpen() { return SerialPort().handle != kNoPort; }
 
 void LogSystemErrorIfSet(const Char* operation, int code) {
     if (code != 0) LogSystemError(operation, code);
@@ -27,35 +25,35 @@ void LogSystemErrorIfSet(const Char* operation, int code) {
 
 int32_t VEK_CALL SerialSetTimeout(SerialStream*, int32_t ms) {
     if (ms == 0) ms = kDefaultPortTimeout;
-    Port().currentTimeout = ms;
-    if (device::ApplyTimeouts(Port().handle, ms)) return 1;
+    SerialPort().currentTimeout = ms;
+    if (device::ApplyTimeouts(SerialPort().handle, ms)) return 1;
     LogSystemError(u"SetCommTimeouts");
     return 0;
 }
 
-int32_t VEK_CALL SerialGetTimeout(SerialStream*) { return Port().currentTimeout; }
+int32_t VEK_CALL SerialGetTimeout(SerialStream*) { return SerialPort().currentTimeout; }
 
 // Opens the device at rate with the whole line set up afresh. A handle
 // opened here stays open when a later step fails; the next Open or Close
 // closes it.
 bool PortOpen(const Char* name, uint32_t rate) {
     device::RaiseProcessPriority();
-    if (!device::Open(name, Port().handle)) {
+    if (!device::Open(name, SerialPort().handle)) {
         LogSystemError(u"CreateFile");
         return false;
     }
-    if (!device::ApplyLineSettings(Port().handle, rate)) {
+    if (!device::ApplyLineSettings(SerialPort().handle, rate)) {
         const int code = platform::LastSystemErrorCode();
         LogSystemError(u"SetCommState", code);
         LogSystemError(u"SerialConfigure", code);
         return false;
     }
     SerialSetTimeout(nullptr, kDefaultPortTimeout);
-    if (!device::SetEventMask(Port().handle)) {
+    if (!device::SetEventMask(SerialPort().handle)) {
         LogSystemError(u"SetCommMask");
         return false;
     }
-    if (!device::SetQueueSizes(Port().handle)) {
+    if (!device::SetQueueSizes(SerialPort().handle)) {
         LogSystemError(u"SetupComm");
         return false;
     }
@@ -64,33 +62,37 @@ bool PortOpen(const Char* name, uint32_t rate) {
 
 uint32_t PortRate() {
     uint32_t rate = 0;
-    if (device::ReadRate(Port().handle, rate)) return rate;
+    if (device::ReadRate(SerialPort().handle, rate)) return rate;
     LogSystemError(u"GetCommState");
     return 0;
 }
 
+// Reads the port's settings first: a port that cannot report them is not
+// changed at all.
 bool SetPortRate(uint32_t rate) {
     uint32_t current = 0;
-    if (!device::ReadRate(Port().handle, current)) {
+    if (!device::ReadRate(SerialPort().handle, current)) {
         LogSystemError(u"GetCommState");
         return false;
     }
-    if (device::WriteRate(Port().handle, rate)) return true;
+    if (device::WriteRate(SerialPort().handle, rate)) return true;
     LogSystemError(u"SetCommState");
     return false;
 }
 
 int32_t VEK_CALL SerialWrite(SerialStream*, const uint8_t* data, int32_t count) {
     if (count == 0) return 1;
+    const SerialPortState& port = SerialPort();
     int32_t written = 0;
-    if (count > 0 && data && device::Write(Port().handle, data, count, Port().currentTimeout, written) && written == count) return 1;
+    const bool sent = count > 0 && data && device::Write(port.handle, data, count, port.currentTimeout, written);
+    if (sent && written == count) return 1;
 
     const int code = platform::LastSystemErrorCode();
-    const PortStatus status = device::TakeStatus(Port().handle);
-    if (Port().logSystemErrors) {
+    const PortStatus status = device::TakeStatus(port.handle);
+    if (port.logSystemErrors) {
         LogSystemErrorIfSet(u"SerialWrite", code);
-        LogMessage(u"Write error after %d msec (written %d bytes on , total sent %d expected)",
-                   Port().currentTimeout, written, count);
+        LogMessage(u"Write error after %d msec (written %d bytes on , total sent %d expected)", port.currentTimeout,
+                   written, count);
         LogSystemErrorIfSet(u"SerialWrite", code);
         LogLine(StatsLine(u"Write", status));
     }
@@ -99,22 +101,23 @@ int32_t VEK_CALL SerialWrite(SerialStream*, const uint8_t* data, int32_t count) 
 
 int32_t VEK_CALL SerialRead(SerialStream*, uint8_t* buffer, int32_t count) {
     if (count == 0) return 1;
+    const SerialPortState& port = SerialPort();
     device::ReadOutcome outcome;
     outcome.missing = count;
-    if (count > 0 && buffer) outcome = device::Read(Port().handle, buffer, count, Port().currentTimeout);
+    if (count > 0 && buffer) outcome = device::Read(port.handle, buffer, count, port.currentTimeout);
     if (outcome.lastCallSucceeded && outcome.missing == 0) return 1;
 
     const int code = platform::LastSystemErrorCode();
-    const PortStatus status = device::TakeStatus(Port().handle);
-    if (Port().logSystemErrors) {
+    const PortStatus status = device::TakeStatus(port.handle);
+    if (port.logSystemErrors) {
         LogSystemErrorIfSet(u"SerialRead", code);
         LogMessage(u"Read error after %d msec (received %d [B], expected %d [B], remained %d [B] and result %d)",
-                   Port().currentTimeout, outcome.lastCallBytes, count, outcome.missing,
+                   port.currentTimeout, outcome.lastCallBytes, count, outcome.missing,
                    outcome.lastCallSucceeded ? 1 : 0);
         LogSystemErrorIfSet(u"SerialRead", code);
         LogLine(StatsLine(u"Read", status));
     }
-    device::ClearErrors(Port().handle);
+    device::ClearErrors(port.handle);
     return 0;
 }
 
@@ -122,8 +125,8 @@ int32_t VEK_CALL SerialIsOpen(SerialStream*) { return PortIsOpen() ? 1 : 0; }
 
 int32_t VEK_CALL SerialClose(SerialStream*) {
     if (!PortIsOpen()) return 0;
-    const bool closed = device::Close(Port().handle);
-    Port().handle = kNoPort;
+    const bool closed = device::Close(SerialPort().handle);
+    SerialPort().handle = kNoPort;
     return closed ? 1 : 0;
 }
 
@@ -140,7 +143,7 @@ void WakeUpGovernor(SerialStream* stream) {
 }
 
 int32_t VEK_CALL SerialOpen(SerialStream* stream) {
-    SerialPortState& port = Port();
+    SerialPortState& port = SerialPort();
     stream->Context = port.portName;
     if (!ParseSerialConfig(FromApi(stream->Config), port.portName, port.baudRate)) {
         LogMessage(StreamTranslate(u"Failed to parse serial connection configuration string %s:"),
@@ -166,10 +169,10 @@ int32_t VEK_CALL SerialOpen(SerialStream* stream) {
     return 1;
 }
 
-int32_t VEK_CALL SerialPurge(SerialStream*) { return device::Purge(Port().handle) ? 1 : 0; }
+int32_t VEK_CALL SerialPurge(SerialStream*) { return device::Purge(SerialPort().handle) ? 1 : 0; }
 
 int32_t VEK_CALL SerialChangeBaudRate(SerialStream* stream) {
-    const int32_t rate = Port().baudRate;
+    const int32_t rate = SerialPort().baudRate;
     if (PortRate() == static_cast<uint32_t>(rate)) return 1;
     if (!StreamRequestBaudRate(static_cast<uint32_t>(rate))) return 0;
     if (SetPortRate(static_cast<uint32_t>(rate))) {
