@@ -186,7 +186,7 @@ std::string VekgovUsage() {
            "  --line-speed[=BAUD]  replies take the wire time of the host's rate (or of\n"
            "                       BAUD), 10 bits a byte\n"
            "  --log FILE           one line per exchange to FILE (- for standard output)\n"
-           "  --fault SPEC         NAME[:ARG]@CMD[*TIMES|*all] or NAME[:ARG]#EXCHANGE;\n"
+           "  --fault RULE         NAME[:ARG]@CMD[*TIMES|*all] or NAME[:ARG]#EXCHANGE;\n"
            "                       faults: " + FaultNames() + "\n"
            "  --live               the governor runs an engine: time, errors and\n"
            "                       measurements move\n";
