@@ -4,7 +4,6 @@
 #include "GovernorModel.hpp"
 
 #include <algorithm>
-#include <set>
 
 namespace vekgov {
 
@@ -42,6 +41,29 @@ uint16_t InitialValue(const DeviceProfile& profile, const Definition& definition
     return signedLimits || definition.min == 0 ? 0 : definition.min;
 }
 
+// The defined numbers that keep accepts, with their definitions, ascending.
+template <class Keep>
+std::vector<DefinedNumber> DefinedNumbersWhere(const DeviceProfile& profile, Keep keep) {
+    std::vector<DefinedNumber> defined;
+    for (const Definition& definition : profile.definitions) {
+        if (keep(definition.number)) defined.push_back({definition.number, &definition});
+    }
+    for (const Definition& definition : profile.definitions) {
+        if (definition.intCode == 0) continue;
+        for (uint32_t element = 1; element <= definition.count; ++element) {
+            if (keep(definition.number + element)) defined.push_back({definition.number + element, &definition});
+        }
+    }
+    // A number's own definition comes before an array that also covers it,
+    // and the first of several wins: the stable sort keeps their order.
+    std::stable_sort(defined.begin(), defined.end(),
+                     [](const DefinedNumber& a, const DefinedNumber& b) { return a.number < b.number; });
+    defined.erase(std::unique(defined.begin(), defined.end(),
+                              [](const DefinedNumber& a, const DefinedNumber& b) { return a.number == b.number; }),
+                  defined.end());
+    return defined;
+}
+
 }  // namespace
 
 ValueGroup GroupOf(uint32_t number) {
@@ -52,20 +74,23 @@ ValueGroup GroupOf(uint32_t number) {
     return ValueGroup::Curves;
 }
 
+std::vector<DefinedNumber> DefinedNumbersWithDefinitions(const DeviceProfile& profile) {
+    return DefinedNumbersWhere(profile, [](uint32_t) { return true; });
+}
+
 std::vector<uint32_t> DefinedNumbers(const DeviceProfile& profile) {
-    std::set<uint32_t> numbers;
-    for (const Definition& definition : profile.definitions) {
-        numbers.insert(definition.number);
-        if (definition.intCode == 0) continue;
-        for (uint32_t element = 1; element <= definition.count; ++element) numbers.insert(definition.number + element);
-    }
-    return {numbers.begin(), numbers.end()};
+    std::vector<uint32_t> numbers;
+    for (const DefinedNumber& defined : DefinedNumbersWithDefinitions(profile)) numbers.push_back(defined.number);
+    return numbers;
+}
+
+std::vector<DefinedNumber> GroupMembers(const DeviceProfile& profile, ValueGroup group) {
+    return DefinedNumbersWhere(profile, [group](uint32_t number) { return GroupOf(number) == group; });
 }
 
 std::vector<uint32_t> GroupNumbers(const DeviceProfile& profile, ValueGroup group) {
-    std::vector<uint32_t> numbers = DefinedNumbers(profile);
-    numbers.erase(std::remove_if(numbers.begin(), numbers.end(), [group](uint32_t n) { return GroupOf(n) != group; }),
-                  numbers.end());
+    std::vector<uint32_t> numbers;
+    for (const DefinedNumber& member : GroupMembers(profile, group)) numbers.push_back(member.number);
     return numbers;
 }
 
@@ -77,12 +102,16 @@ size_t ValuesPerReadBlock(const DeviceProfile& profile) {
     return std::max<size_t>(fitting, 1);
 }
 
+uint16_t ValueOf(const GovernorModel& model, const DefinedNumber& defined) {
+    const auto written = model.values.written.find(defined.number);
+    if (written != model.values.written.end()) return written->second;
+    return InitialValue(model.profile, *defined.definition);
+}
+
 std::optional<uint16_t> ReadValue(const GovernorModel& model, uint32_t number) {
     const Definition* definition = DefinitionOf(model.profile, number);
     if (!definition) return std::nullopt;
-    const auto written = model.values.written.find(number);
-    if (written != model.values.written.end()) return written->second;
-    return InitialValue(model.profile, *definition);
+    return ValueOf(model, {number, definition});
 }
 
 bool WriteValue(GovernorModel& model, uint32_t number, uint16_t value) {

@@ -41,9 +41,20 @@ struct ValueMemory {
     }
 };
 
+// A defined number and the definition that gives it its value: its own,
+// or that of the array it belongs to.
+struct DefinedNumber {
+    uint32_t number;
+    const Definition* definition;
+};
+
 // Every defined number: the definitions' own and their array elements'
 // (IntCode other than 0 and a count above 0), ascending.
+std::vector<DefinedNumber> DefinedNumbersWithDefinitions(const DeviceProfile& profile);
 std::vector<uint32_t> DefinedNumbers(const DeviceProfile& profile);
+// The defined numbers of one group, ascending: the walk that the block
+// transfers pair their values with.
+std::vector<DefinedNumber> GroupMembers(const DeviceProfile& profile, ValueGroup group);
 std::vector<uint32_t> GroupNumbers(const DeviceProfile& profile, ValueGroup group);
 
 // The values a block of a group read carries: the profile's setting, or as
@@ -51,7 +62,9 @@ std::vector<uint32_t> GroupNumbers(const DeviceProfile& profile, ValueGroup grou
 // transferBlockSize bytes (one at least).
 size_t ValuesPerReadBlock(const DeviceProfile& profile);
 
-// The value of a defined number; nothing for a number without a definition.
+// The value of a defined number.
+uint16_t ValueOf(const GovernorModel& model, const DefinedNumber& defined);
+// The value of a number; nothing for a number without a definition.
 std::optional<uint16_t> ReadValue(const GovernorModel& model, uint32_t number);
 // False (and nothing stored) for a number without a definition.
 bool WriteValue(GovernorModel& model, uint32_t number, uint16_t value);

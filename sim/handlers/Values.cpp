@@ -65,11 +65,11 @@ size_t WriteRawValue(const Request& request, GovernorModel& model, Reply& reply)
 }
 
 size_t ReadGroupBlock(ValueGroup group, GovernorModel& model, Reply& reply) {
-    const std::vector<uint32_t> numbers = GroupNumbers(model.profile, group);
+    const std::vector<DefinedNumber> members = GroupMembers(model.profile, group);
     size_t& position = model.values.readPosition[static_cast<size_t>(group)];
-    const size_t end = std::min(numbers.size(), position + ValuesPerReadBlock(model.profile));
+    const size_t end = std::min(members.size(), position + ValuesPerReadBlock(model.profile));
     Bytes data;
-    for (; position < end; ++position) AppendWord(data, *ReadValue(model, numbers[position]));
+    for (; position < end; ++position) AppendWord(data, ValueOf(model, members[position]));
     if (data.empty()) position = 0;  // the empty block ends the transfer; the next read starts over
     reply.Block(data);
     return 1;
@@ -90,7 +90,7 @@ size_t WriteGroupBlock(ValueGroup group, const Request& request, GovernorModel& 
         return 1 + block.totalBytes;
     }
     const uint8_t* values = request.bytes + 1 + block.dataOffset;
-    for (size_t i = 0; i < count; ++i) WriteValue(model, numbers[position++], GetWord(values + i * kValueBytes));
+    for (size_t i = 0; i < count; ++i) model.values.written[numbers[position++]] = GetWord(values + i * kValueBytes);
     if (position == numbers.size()) position = 0;  // every value arrived: the next write starts over
     reply.Status(dev::StatusOk);
     return 1 + block.totalBytes;
