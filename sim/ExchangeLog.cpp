@@ -16,6 +16,7 @@ std::string HexBytes(const uint8_t* bytes, size_t n) {
 
 void ExchangeLog::Exchange(const uint8_t* request, size_t requestSize, const Bytes& reply,
                            const std::optional<InjectedFault>& fault) {
+    if (!enabled_) return;
     std::string line = "> " + HexBytes(request, requestSize) + " < ";
     line += reply.empty() ? "(none)" : HexBytes(reply.data(), reply.size());
     if (fault) line += std::string(" [fault ") + FaultName(fault->fault) + "]";
@@ -23,6 +24,7 @@ void ExchangeLog::Exchange(const uint8_t* request, size_t requestSize, const Byt
 }
 
 void ExchangeLog::Dropped(const uint8_t* bytes, size_t n, const char* reason) {
+    if (!enabled_) return;
     lines_.push_back("> " + HexBytes(bytes, n) + " (dropped: " + reason + ")");
 }
 

@@ -55,6 +55,11 @@ struct GovernorModel {
 
     DeviceProfile profile;
     LinkState link;
+    // Requests the governor could not make sense of since it was built:
+    // unknown command bytes, bytes dropped on the way (wrong rate,
+    // restarting), value writes whose checksum or block is damaged. A
+    // wake-up does not reset it.
+    size_t framingErrors = 0;
     // Set while the actual errors changed and the host has not read them:
     // every block checksum then carries the flag bit.
     bool errorsChangedUnseen = false;

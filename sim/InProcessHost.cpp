@@ -1,5 +1,7 @@
 #include "InProcessHost.hpp"
 
+#include "StreamSlots.hpp"
+
 #include <utility>
 
 namespace vekgov {
@@ -81,17 +83,7 @@ struct InProcessHost::Slots {
 InProcessHost::InProcessHost(DeviceProfile profile, SerialStream* stream)
     : stream_(stream), saved_(*stream), governor_(std::move(profile)), portBaud_(dev::StartBaudRate),
       timeout_(kInitialTimeout) {
-    stream_->Context = this;
-    stream_->Open = Slots::Open;
-    stream_->IsOpen = Slots::IsOpen;
-    stream_->Close = Slots::Close;
-    stream_->Configure = Slots::Configure;
-    stream_->Write = Slots::Write;
-    stream_->Read = Slots::Read;
-    stream_->GetTimeout = Slots::GetTimeout;
-    stream_->SetTimeout = Slots::SetTimeout;
-    stream_->ChangeBaudRate = Slots::ChangeBaudRate;
-    stream_->Purge = Slots::Purge;
+    InstallStreamSlots<Slots>(*stream_, this);
 }
 
 InProcessHost::~InProcessHost() { *stream_ = saved_; }

@@ -21,7 +21,7 @@ const ExtendedHandler* ProtocolEngine::FindExtended(uint16_t subCommand) const {
 void ProtocolEngine::Feed(const uint8_t* bytes, size_t n) {
     if (n == 0) return;
     if (Silent()) {
-        log_.Dropped(bytes, n, "restarting");
+        Drop(bytes, n, "restarting");
         return;
     }
     input_.insert(input_.end(), bytes, bytes + n);
@@ -33,7 +33,7 @@ void ProtocolEngine::ProcessInput() {
         const CommandHandler& handler = handlers_[input_[0]];
         if (!handler) {
             // A real governor ignores what it does not understand.
-            log_.Dropped(input_.data(), 1, "unknown command");
+            Drop(input_.data(), 1, "unknown command");
             input_.erase(input_.begin());
             continue;
         }
@@ -57,6 +57,11 @@ void ProtocolEngine::Answer(size_t consumed, Reply& reply) {
     input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(consumed));
     // A restarting governor loses whatever else was on its way in.
     if (Silent()) input_.clear();
+}
+
+void ProtocolEngine::Drop(const uint8_t* bytes, size_t n, const char* reason) {
+    ++model_.framingErrors;
+    log_.Dropped(bytes, n, reason);
 }
 
 bool ProtocolEngine::Silent() { return restarting_ || Booting(model_); }

@@ -49,17 +49,21 @@ public:
     // Unread replies are gone (the host purged its receive queue).
     void DiscardOutput() { output_.clear(); }
     // Bytes that never reach the governor intact (e.g. sent at the wrong rate).
-    void Ignore(const uint8_t* bytes, size_t n, const char* reason) { log_.Dropped(bytes, n, reason); }
+    void Ignore(const uint8_t* bytes, size_t n, const char* reason) { Drop(bytes, n, reason); }
 
     GovernorModel& Model() { return model_; }
     FaultPlan& Faults() { return faults_; }
     const ExchangeLog& Log() const { return log_; }
     ExchangeLog& Log() { return log_; }
     size_t ExchangeCount() const { return exchanges_; }
+    // See GovernorModel::framingErrors.
+    size_t FramingErrors() const { return model_.framingErrors; }
     bool Restarting() const { return restarting_; }
 
 private:
     void ProcessInput();
+    // Logs bytes that never made a request, and counts them as a framing error.
+    void Drop(const uint8_t* bytes, size_t n, const char* reason);
     void Answer(size_t consumed, Reply& reply);
     // Restarting after a fault, or booting after a restart of the model's own.
     bool Silent();

@@ -48,6 +48,16 @@ std::optional<std::string> ValueOf(const std::vector<std::string>& args, size_t&
     return args[++i];
 }
 
+// The number after a --name option, up to max.
+std::optional<uint32_t> NumberOf(const std::vector<std::string>& args, size_t& i, const std::string& name,
+                                 uint32_t max, std::string& error) {
+    const std::optional<std::string> value = ValueOf(args, i, name, error);
+    if (!value) return std::nullopt;
+    const std::optional<uint32_t> number = ParseNumber(*value, max);
+    if (!number) error = name + " takes a number from 0 to " + std::to_string(max);
+    return number;
+}
+
 bool Is(const std::string& arg, const std::string& name) {
     return arg == name || (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
                            arg[name.size()] == '=');
@@ -153,6 +163,14 @@ std::optional<VekgovOptions> ParseVekgovOptions(const std::vector<std::string>& 
             const std::optional<FaultSwitch> fault = ParseFaultSwitch(*value, error);
             if (!fault) return std::nullopt;
             options.faults.push_back(*fault);
+        } else if (Is(arg, "--boot-time")) {
+            if (!(options.bootTimeMs = NumberOf(args, i, "--boot-time", UINT32_MAX, error))) return std::nullopt;
+        } else if (Is(arg, "--busy-erase")) {
+            if (!(options.eraseBusyAnswers = NumberOf(args, i, "--busy-erase", UINT32_MAX, error))) return std::nullopt;
+        } else if (Is(arg, "--read-block")) {
+            const std::optional<uint32_t> values = NumberOf(args, i, "--read-block", UINT16_MAX, error);
+            if (!values) return std::nullopt;
+            options.readBlockValues = static_cast<uint16_t>(*values);
         } else {
             error = "unknown option '" + arg + "'";
             return std::nullopt;
@@ -175,6 +193,12 @@ void AddFaults(const std::vector<FaultSwitch>& faults, FaultPlan& plan) {
     }
 }
 
+void ApplyProfileSettings(const VekgovOptions& options, DeviceProfile& profile) {
+    if (options.bootTimeMs) profile.bootTimeMs = *options.bootTimeMs;
+    if (options.eraseBusyAnswers) profile.firmware.eraseBusyAnswers = *options.eraseBusyAnswers;
+    if (options.readBlockValues) profile.valueReadBlockValues = *options.readBlockValues;
+}
+
 std::string VekgovUsage() {
     return "usage: vekgov [options]\n"
            "Serves a simulated governor on a new pseudo-terminal (its path is printed\n"
@@ -189,7 +213,10 @@ std::string VekgovUsage() {
            "  --fault RULE         NAME[:ARG]@CMD[*TIMES|*all] or NAME[:ARG]#EXCHANGE;\n"
            "                       faults: " + FaultNames() + "\n"
            "  --live               the governor runs an engine: time, errors and\n"
-           "                       measurements move\n";
+           "                       measurements move\n"
+           "  --boot-time MS       a restart keeps it silent this long\n"
+           "  --busy-erase N       an extended erase answers \"busy\" N times first\n"
+           "  --read-block N       values per block of a group read (0: as many as fit)\n";
 }
 
 }  // namespace vekgov

@@ -1,6 +1,7 @@
 // The command line of vekgov, the simulated governor as a program.
 #pragma once
 
+#include "DeviceProfile.hpp"
 #include "Faults.hpp"
 
 #include <cstdint>
@@ -31,6 +32,10 @@ struct VekgovOptions {
     std::string logFile;         // "-" is standard output
     bool live = false;
     std::vector<FaultSwitch> faults;
+    // Settings that replace the profile's own.
+    std::optional<uint32_t> bootTimeMs;
+    std::optional<uint32_t> eraseBusyAnswers;
+    std::optional<uint16_t> readBlockValues;
     bool help = false;
 };
 
@@ -40,6 +45,9 @@ std::optional<VekgovOptions> ParseVekgovOptions(const std::vector<std::string>& 
 std::optional<FaultSwitch> ParseFaultSwitch(const std::string& text, std::string& error);
 
 void AddFaults(const std::vector<FaultSwitch>& faults, FaultPlan& plan);
+
+// Puts the settings given on the command line into the profile.
+void ApplyProfileSettings(const VekgovOptions& options, DeviceProfile& profile);
 
 std::string VekgovUsage();
 

@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     if (!options->definitionFile.empty() && !ApplyDefinitionFile(profile, options->definitionFile, error)) {
         return Fail(options->definitionFile + ": " + error, kUsageError);
     }
+    vekgov::ApplyProfileSettings(*options, profile);
     vekgov::Governor governor(std::move(profile));
     // On a line, a restart keeps the governor silent for its boot time in real time.
     governor.Model().clock.FollowRealTime();
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
 
     std::ofstream logFile;
     if (options->logFile.empty()) {
-        server->SetLogSink([](const std::string&) {});  // a long run must not pile up its log
+        governor.Engine().Log().SetEnabled(false);  // nobody reads it, and a long run must not pile it up
     } else if (options->logFile == "-") {
         server->SetLogSink([](const std::string& line) { std::cout << line << std::endl; });
     } else {

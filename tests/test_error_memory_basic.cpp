@@ -37,7 +37,7 @@ Bytes Words(std::initializer_list<uint16_t> words) {
 
 std::vector<uint32_t> EntryIds() {
     std::vector<uint32_t> ids;
-    for (uint32_t i = 0; i < VekGetErrorEntriesNum(); ++i) ids.push_back(VekGetErrorEntryByIndex(i)->Id);
+    for (uint32_t i = 0; i < VekGetErrorEntriesNum(); ++i) ids.push_back(+VekGetErrorEntryByIndex(i)->Id);
     return ids;
 }
 

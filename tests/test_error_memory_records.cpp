@@ -119,10 +119,10 @@ TEST(ErrorMemoryRecords, FormatZeroTwoRecordsInThirtyBytes) {
     ASSERT_EQ(VekGetErrorEntriesNum(), 2u);
 
     const ErrorEntry& first = Entry(0);
-    EXPECT_EQ(first.Id, 3105u);
-    EXPECT_EQ(first.Time1, 5u * 3600 + 0x110);  // 18272
-    EXPECT_EQ(first.Time1, 18272u);
-    EXPECT_EQ(first.Time2, 7u * 3600 + 0x220);
+    EXPECT_EQ(+first.Id, 3105u);
+    EXPECT_EQ(+first.Time1, 5u * 3600 + 0x110);  // 18272
+    EXPECT_EQ(+first.Time1, 18272u);
+    EXPECT_EQ(+first.Time2, 7u * 3600 + 0x220);
     EXPECT_EQ(first.Count, 3);
     EXPECT_EQ(Args(first.Args), Padded({0x1111, 0x2222}));
     EXPECT_EQ(first.Word1, 0);
@@ -130,19 +130,19 @@ TEST(ErrorMemoryRecords, FormatZeroTwoRecordsInThirtyBytes) {
     EXPECT_EQ(Args(first.Args2), Padded({}));
 
     const ErrorEntry& second = Entry(1);
-    EXPECT_EQ(second.Id, 3106u);
-    EXPECT_EQ(second.Time1, 60u);
-    EXPECT_EQ(second.Time2, 3600u);
+    EXPECT_EQ(+second.Id, 3106u);
+    EXPECT_EQ(+second.Time1, 60u);
+    EXPECT_EQ(+second.Time2, 3600u);
     EXPECT_EQ(Args(second.Args), Padded({1, 2}));
     EXPECT_EQ(VekGetErrorEntryByIndex(VekGetErrorEntriesNum()), nullptr);
 
     const VekStruct& device = *VekGetVekStruct();
-    EXPECT_EQ(device.ErrorMemoryFormat, 0);
-    EXPECT_EQ(device.ErrorMemoryAux, 0xA5A5);
-    EXPECT_EQ(device.ErrorArgCount, 2);
-    EXPECT_EQ(device.ErrorArgIds[0], 2010u);
-    EXPECT_EQ(device.ErrorArgIds[1], 2020u);
-    EXPECT_EQ(device.ErrorArgIds[2], 0u);
+    EXPECT_EQ(+device.ErrorMemoryFormat, 0);
+    EXPECT_EQ(+device.ErrorMemoryAux, 0xA5A5);
+    EXPECT_EQ(+device.ErrorArgCount, 2);
+    EXPECT_EQ(+device.ErrorArgIds[0], 2010u);
+    EXPECT_EQ(+device.ErrorArgIds[1], 2020u);
+    EXPECT_EQ(+device.ErrorArgIds[2], 0u);
 }
 
 TEST(ErrorMemoryRecords, FormatOneCarriesWord2OnlyWithTheVariant) {
@@ -161,11 +161,11 @@ TEST(ErrorMemoryRecords, FormatOneCarriesWord2OnlyWithTheVariant) {
         ASSERT_EQ(VekGetErrorEntriesNum(), 2u);
         EXPECT_EQ(Entry(0).Word1, 0x0101);
         EXPECT_EQ(Entry(0).Word2, 0x0202);
-        EXPECT_EQ(Entry(0).Time1, 3600u + 5);
-        EXPECT_EQ(Entry(0).Time2, 7200u + 6);
+        EXPECT_EQ(+Entry(0).Time1, 3600u + 5);
+        EXPECT_EQ(+Entry(0).Time2, 7200u + 6);
         EXPECT_EQ(Entry(0).Count, 9);
         EXPECT_EQ(Entry(0).Args[0], 0x4444);
-        EXPECT_EQ(Entry(1).Id, 3108u);
+        EXPECT_EQ(+Entry(1).Id, 3108u);
         EXPECT_EQ(Entry(1).Word2, 0x0404);
         EXPECT_EQ(Entry(1).Args[0], 0x5555);
     }
@@ -182,11 +182,11 @@ TEST(ErrorMemoryRecords, FormatOneCarriesWord2OnlyWithTheVariant) {
         ASSERT_EQ(VekGetErrorEntriesNum(), 2u);
         EXPECT_EQ(Entry(0).Word1, 0x0101);
         EXPECT_EQ(Entry(0).Word2, 0);
-        EXPECT_EQ(Entry(0).Time1, 3600u + 5);
+        EXPECT_EQ(+Entry(0).Time1, 3600u + 5);
         EXPECT_EQ(Entry(0).Args[0], 0x4444);
-        EXPECT_EQ(Entry(1).Id, 3108u);
+        EXPECT_EQ(+Entry(1).Id, 3108u);
         EXPECT_EQ(Entry(1).Word1, 0x0303);
-        EXPECT_EQ(Entry(1).Time2, 4u * 3600);
+        EXPECT_EQ(+Entry(1).Time2, 4u * 3600);
     }
 }
 
@@ -208,11 +208,11 @@ TEST(ErrorMemoryRecords, FormatThreeWithWideNumbersHasTwoArgumentSets) {
     ASSERT_EQ(VekGetErrorEntriesNum(), 2u);
     for (uint32_t i = 0; i < 2; ++i) {
         const ErrorEntry& entry = Entry(i);
-        EXPECT_EQ(entry.Id, 3110u + i);
+        EXPECT_EQ(+entry.Id, 3110u + i);
         EXPECT_EQ(entry.Word1, 0x0A0A);
         EXPECT_EQ(entry.Word2, 0x0B0B);
-        EXPECT_EQ(entry.Time1, 10u * 3600 + 0xFFF);
-        EXPECT_EQ(entry.Time2, 11u * 3600 + 0x001);
+        EXPECT_EQ(+entry.Time1, 10u * 3600 + 0xFFF);
+        EXPECT_EQ(+entry.Time2, 11u * 3600 + 0x001);
         EXPECT_EQ(entry.Count, 200);
         EXPECT_EQ(Args(entry.Args), Padded({static_cast<uint16_t>(100 + i), static_cast<uint16_t>(200 + i)}));
         EXPECT_EQ(entry.Word3, 0x0C0C);
@@ -220,8 +220,8 @@ TEST(ErrorMemoryRecords, FormatThreeWithWideNumbersHasTwoArgumentSets) {
         EXPECT_EQ(Args(entry.Args2),
                   Padded({static_cast<uint16_t>(300 + i), static_cast<uint16_t>(400 + i)}));
     }
-    EXPECT_EQ(VekGetVekStruct()->ErrorArgIds[0], 70000u);
-    EXPECT_EQ(VekGetVekStruct()->ErrorArgIds[1], 2040u);
+    EXPECT_EQ(+VekGetVekStruct()->ErrorArgIds[0], 70000u);
+    EXPECT_EQ(+VekGetVekStruct()->ErrorArgIds[1], 2040u);
 }
 
 // Format 3 without 32-bit numbers: the size counts one argument set, the
@@ -247,7 +247,7 @@ TEST(ErrorMemoryRecords, FormatThreeWithoutWideNumbersStepsByTheCountedSize) {
     ASSERT_EQ(VekReadErrorMemory(), 1);
     ASSERT_EQ(VekGetErrorEntriesNum(), 3u);
     for (uint32_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(Entry(i).Id, 3120u + i);
+        EXPECT_EQ(+Entry(i).Id, 3120u + i);
         EXPECT_EQ(Args(Entry(i).Args), Padded({0x1111, 0x2222}));
         EXPECT_EQ(Entry(i).Word3, 0x3333);
         EXPECT_EQ(Entry(i).Word4, 0x4444);
@@ -287,9 +287,9 @@ TEST(ErrorMemoryRecords, FormatOneWithWideNumbersSkipsTheUnusedBytes) {
 
     ASSERT_EQ(VekReadErrorMemory(), 1);
     ASSERT_EQ(VekGetErrorEntriesNum(), 2u);
-    EXPECT_EQ(Entry(0).Id, 3130u);
+    EXPECT_EQ(+Entry(0).Id, 3130u);
     EXPECT_EQ(Args(Entry(0).Args), Padded({0x1234, 0x5678}));
-    EXPECT_EQ(Entry(1).Id, 3131u);
+    EXPECT_EQ(+Entry(1).Id, 3131u);
     EXPECT_EQ(Entry(1).Word1, 0x0808);
     EXPECT_EQ(Entry(1).Count, 5);
     EXPECT_EQ(Args(Entry(1).Args), Padded({0x9ABC, 0xDEF0}));
@@ -320,10 +320,10 @@ TEST(ErrorMemoryRecords, MoreThanSixteenArgumentsKeepSixteenAndStepOverWholeReco
 
     ASSERT_EQ(VekReadErrorMemory(), 1);
     ASSERT_EQ(VekGetErrorEntriesNum(), 2u);
-    EXPECT_EQ(VekGetVekStruct()->ErrorArgCount, kArgs);
+    EXPECT_EQ(+VekGetVekStruct()->ErrorArgCount, kArgs);
     for (uint32_t r = 0; r < 2; ++r) {
         const ErrorEntry& entry = Entry(r);
-        EXPECT_EQ(entry.Id, 3140u + r);
+        EXPECT_EQ(+entry.Id, 3140u + r);
         EXPECT_EQ(entry.Args[0], 1000);
         EXPECT_EQ(entry.Args[15], 1015);
         EXPECT_EQ(entry.Word3, 0x3333);
@@ -343,7 +343,7 @@ TEST(ErrorMemoryRecords, IncompleteRecordAndUnknownFormatMakeNoEntry) {
         ScriptRead(line, NarrowConfig(0, 0), 0x01, RecordsReply(records));
         ASSERT_EQ(VekReadErrorMemory(), 1);
         ASSERT_EQ(VekGetErrorEntriesNum(), 1u);
-        EXPECT_EQ(Entry(0).Id, 3150u);
+        EXPECT_EQ(+Entry(0).Id, 3150u);
     }
     {
         UseExtendedGovernor(0);
@@ -354,7 +354,7 @@ TEST(ErrorMemoryRecords, IncompleteRecordAndUnknownFormatMakeNoEntry) {
         EXPECT_EQ(VekReadErrorMemory(), 1);
         EXPECT_TRUE(line.Complete());
         EXPECT_EQ(VekGetErrorEntriesNum(), 0u);
-        EXPECT_EQ(VekGetVekStruct()->ErrorMemoryFormat, 2);
+        EXPECT_EQ(+VekGetVekStruct()->ErrorMemoryFormat, 2);
     }
 }
 
@@ -369,7 +369,7 @@ TEST(ErrorMemoryRecords, FullBufferIsReadAndOneByteMoreIsRefused) {
         ASSERT_EQ(VekReadErrorMemory(), 1);
         EXPECT_TRUE(line.Complete());
         ASSERT_EQ(VekGetErrorEntriesNum(), 199u);
-        EXPECT_EQ(Entry(198).Id, 198u);
+        EXPECT_EQ(+Entry(198).Id, 198u);
     }
     for (uint16_t length : {uint16_t(2001), uint16_t(0xFFFF)}) {
         vektest::LogCapture log;
@@ -391,7 +391,7 @@ TEST(ErrorMemoryRecords, OversizedConfigurationBlockIsRefusedBeforeTheRecords) {
     line.Expect({0x56, 0x00}).ReplyBlock(Bytes(78, 0x01));
     EXPECT_EQ(VekReadErrorMemory(), 0);
     EXPECT_EQ(line.Written(), (Bytes{0x56, 0x00}));
-    EXPECT_EQ(VekGetVekStruct()->ErrorMemoryFormat, 7);
+    EXPECT_EQ(+VekGetVekStruct()->ErrorMemoryFormat, 7);
     EXPECT_TRUE(log.Contains("Block of 78 bytes is larger than the buffer of 76 bytes"));
 }
 

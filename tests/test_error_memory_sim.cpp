@@ -134,9 +134,9 @@ TEST_F(ErrorMemorySimDefault, RepeatedErrorCountsUpAndStampsTheSecondTime) {
     ASSERT_EQ(VekReadErrorMemory(), 1);
     const ErrorEntry* overspeed = VekGetErrorEntryByIndex(0);
     ASSERT_NE(overspeed, nullptr);
-    EXPECT_EQ(overspeed->Id, 3102u);
+    EXPECT_EQ(+overspeed->Id, 3102u);
     EXPECT_EQ(overspeed->Count, 5);  // three before
-    EXPECT_EQ(overspeed->Time2, Model().errorMemory.operatingSeconds + 61);
+    EXPECT_EQ(+overspeed->Time2, Model().errorMemory.operatingSeconds + 61);
     EXPECT_EQ(overspeed->Word1, 2);
     EXPECT_EQ(ReadEntries(), HeldEntries(Model()));
 }
@@ -197,11 +197,11 @@ TEST_F(ErrorMemorySimWide, NewArgumentsChangeTheConfigurationAndTheRecords) {
     ASSERT_EQ(VekConfigureErrorMemoryArgs(2, ids), 1);
     ASSERT_EQ(VekReadErrorMemory(), 1);
     const VekStruct& device = *VekGetVekStruct();
-    EXPECT_EQ(device.ErrorMemoryFormat, 3);
-    EXPECT_EQ(device.ErrorArgCount, 2);
-    EXPECT_EQ(device.ErrorArgIds[0], 2008u);
-    EXPECT_EQ(device.ErrorArgIds[1], 2000u);
-    EXPECT_EQ(device.ErrorArgIds[2], 0u);
+    EXPECT_EQ(+device.ErrorMemoryFormat, 3);
+    EXPECT_EQ(+device.ErrorArgCount, 2);
+    EXPECT_EQ(+device.ErrorArgIds[0], 2008u);
+    EXPECT_EQ(+device.ErrorArgIds[1], 2000u);
+    EXPECT_EQ(+device.ErrorArgIds[2], 0u);
     const ErrorEntry* overspeed = VekGetErrorEntryByIndex(0);
     ASSERT_NE(overspeed, nullptr);
     EXPECT_EQ(overspeed->Args[0], 245);   // supply voltage, kept from before

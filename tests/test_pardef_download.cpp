@@ -73,7 +73,7 @@ std::u16string Text(const VekChar* text) { return reinterpret_cast<const char16_
 
 std::vector<uint32_t> IndexOrder() {
     std::vector<uint32_t> ids;
-    for (uint32_t i = 0; i < VekGetParDefNum(); ++i) ids.push_back(VekGetParDefByIndex(i)->Id);
+    for (uint32_t i = 0; i < VekGetParDefNum(); ++i) ids.push_back(+VekGetParDefByIndex(i)->Id);
     return ids;
 }
 
@@ -178,8 +178,8 @@ TEST_F(DefinitionDownload, RecordFieldsAreDecoded) {
     const ParDef* oil = VekGetParDef(10);
     ASSERT_NE(oil, nullptr);
     EXPECT_EQ(Text(oil->Name), u"OilTemp");
-    EXPECT_EQ(oil->Min, -100);
-    EXPECT_EQ(oil->Max, 100);
+    EXPECT_EQ(+oil->Min, -100);
+    EXPECT_EQ(+oil->Max, 100);
     EXPECT_EQ(Text(oil->Unit), u"degC");
     EXPECT_EQ(oil->IntCode, 3);
     EXPECT_EQ(oil->Format, 0x20);
@@ -188,19 +188,19 @@ TEST_F(DefinitionDownload, RecordFieldsAreDecoded) {
     EXPECT_EQ(oil->RawValue, 0);
 
     const ParDef* full = VekGetParDef(11);
-    EXPECT_EQ(full->Min, 0);
-    EXPECT_EQ(full->Max, 65535);
+    EXPECT_EQ(+full->Min, 0);
+    EXPECT_EQ(+full->Max, 65535);
     EXPECT_EQ(Text(full->Unit), u"abcdef");  // only 6 of the 7 unit bytes count
 
     const ParDef* edges = VekGetParDef(12);
-    EXPECT_EQ(edges->Min, -32768);
-    EXPECT_EQ(edges->Max, 32767);
+    EXPECT_EQ(+edges->Min, -32768);
+    EXPECT_EQ(+edges->Max, 32767);
 
     // A name that fills its field has no 0 byte; the limits get real values.
     const ParDef* exact = VekGetParDef(13);
     EXPECT_EQ(Text(exact->Name), u"ExactlyTwentyChars__");
-    EXPECT_EQ(exact->RealMin, -1.5);
-    EXPECT_EQ(exact->RealMax, 30.0);
+    EXPECT_EQ(+exact->RealMin, -1.5);
+    EXPECT_EQ(+exact->RealMax, 30.0);
 
     // Bytes above 127 widen to the characters of the same codes.
     EXPECT_EQ(Text(VekGetParDef(14)->Name), u"Temp\u00B0");
@@ -220,11 +220,11 @@ TEST_F(DefinitionDownload, ArraysBecomeOneDefinitionPerElement) {
         EXPECT_EQ(Text(element->Name), u"Gain(" + std::u16string(1, u'0' + e) + u")");
         EXPECT_EQ(element->ArrayIndex, e);
         EXPECT_EQ(element->ArrayLength, 3);
-        EXPECT_EQ(element->Max, 1000);
+        EXPECT_EQ(+element->Max, 1000);
         EXPECT_EQ(element->IntCode, 3);
         EXPECT_EQ(element->Format, 0x10);
         EXPECT_EQ(Text(element->Unit), u"%");
-        EXPECT_EQ(element->RealMax, 100.0);
+        EXPECT_EQ(+element->RealMax, 100.0);
     }
     const ParDef* mode = VekGetParDef(200);
     EXPECT_EQ(Text(mode->Name), u"Mode");
@@ -253,7 +253,7 @@ TEST_F(DefinitionDownload, DuplicateNumbersAreReportedAndSkipped) {
     EXPECT_EQ(importantErrors, (std::vector<std::u16string>{u"Parameter 5 already exists (First)",
                                                             u"Parameter 301 already exists (InTheWay)"}));
     EXPECT_EQ(Text(VekGetParDef(5)->Name), u"First");
-    EXPECT_EQ(VekGetParDef(5)->Max, 10);
+    EXPECT_EQ(+VekGetParDef(5)->Max, 10);
     EXPECT_EQ(Text(VekGetParDef(301)->Name), u"InTheWay");
     EXPECT_EQ(Text(VekGetParDef(302)->Name), u"Array(2)");
     EXPECT_EQ(IndexOrder(), (std::vector<uint32_t>{5, 300, 301, 302}));
@@ -277,14 +277,14 @@ TEST_F(DefinitionDownload, UnknownIntCodeFailsAndLeavesTheRecordHalfDecoded) {
     ASSERT_NE(bad, nullptr);
     EXPECT_EQ(Text(bad->Name), u"");
     EXPECT_EQ(bad->IntCode, 0);
-    EXPECT_EQ(bad->Min, 0);
+    EXPECT_EQ(+bad->Min, 0);
     EXPECT_EQ(bad->ArrayIndex, 1);
     EXPECT_EQ(bad->ArrayLength, 2);
     // Neither expanded, nor sorted, nor with real limits.
     EXPECT_EQ(IndexOrder(), (std::vector<uint32_t>{20, 10, 7}));
     EXPECT_EQ(Text(VekGetParDef(10)->Name), u"Arr");
     EXPECT_EQ(VekGetParDef(20)->IntCode, 250);
-    EXPECT_EQ(VekGetParDef(20)->RealMax, 0.0);
+    EXPECT_EQ(+VekGetParDef(20)->RealMax, 0.0);
 }
 
 TEST_F(DefinitionDownload, ProgressFollowsTheExpectedBytes) {
@@ -362,7 +362,7 @@ TEST_P(SimulatedDownload, ReceivesEveryDefinitionOfTheProfile) {
     for (const vekgov::Definition& d : sent) {
         const ParDef* def = VekGetParDef(d.number);
         ASSERT_NE(def, nullptr) << d.number;
-        EXPECT_EQ(def->Max, d.max);
+        EXPECT_EQ(+def->Max, d.max);
         EXPECT_EQ(def->IntCode, d.intCode);
     }
     const std::vector<uint32_t> order = IndexOrder();
@@ -386,8 +386,8 @@ TEST(SimulatedDownloadDetails, WideProfileKeepsLongNamesAndNumbers) {
     const ParDef* second = VekGetParDef(70002);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(Text(second->Name), u"ANameOfThirtyCharacters12(1)");
-    EXPECT_EQ(second->Min, -200);
-    EXPECT_EQ(second->RealMin, -20.0);
+    EXPECT_EQ(+second->Min, -200);
+    EXPECT_EQ(+second->RealMin, -20.0);
 }
 
 TEST(SimulatedDownloadDetails, BuiltInGovernorNamesAreFound) {
@@ -396,7 +396,7 @@ TEST(SimulatedDownloadDetails, BuiltInGovernorNamesAreFound) {
     ASSERT_EQ(VekReadAllParDef(), 1);
     const ParDef* timer = VekFindParDefByName(reinterpret_cast<const VekChar*>(u"Timer"), 0xFF);
     ASSERT_NE(timer, nullptr);
-    EXPECT_EQ(timer->Id, 2999u);
+    EXPECT_EQ(+timer->Id, 2999u);
     ASSERT_NE(VekFindParDefByName(reinterpret_cast<const VekChar*>(u"oiltemp"), 0x04), nullptr);
     EXPECT_EQ(VekGetParDef(3840)->Format, 0x20);
 }

@@ -30,7 +30,7 @@ void SetName(ParDef* def, const char16_t* name) {
 
 std::vector<uint32_t> IndexOrder() {
     std::vector<uint32_t> ids;
-    for (uint32_t i = 0; i < VekGetParDefNum(); ++i) ids.push_back(VekGetParDefByIndex(i)->Id);
+    for (uint32_t i = 0; i < VekGetParDefNum(); ++i) ids.push_back(+VekGetParDefByIndex(i)->Id);
     return ids;
 }
 
@@ -68,7 +68,7 @@ TEST_F(ParDefStore, AddCreatesZeroedRecordOnceAndAppendsToIndex) {
     VekAddParDef(12);
     EXPECT_EQ(VekGetParDefNum(), 2u);
     EXPECT_EQ(VekGetParDefByIndex(0), def);
-    EXPECT_EQ(VekGetParDefByIndex(1)->Id, 12u);
+    EXPECT_EQ(+VekGetParDefByIndex(1)->Id, 12u);
     EXPECT_EQ(VekGetParDefByIndex(2), nullptr);  // the position VekGetParDefNum returns
     EXPECT_EQ(VekExistsParDef(12), 1);
     EXPECT_EQ(VekGetParDef(12), VekGetParDefByIndex(1));
@@ -80,7 +80,7 @@ TEST_F(ParDefStore, RecordsNeverMoveWhileTheStoreGrows) {
     for (uint32_t id = 2; id <= 200000; ++id) VekAddParDef(id);
     EXPECT_EQ(VekGetParDef(1), first);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(first->Name)), u"First");
-    EXPECT_EQ(VekGetParDef(200000)->Id, 200000u);
+    EXPECT_EQ(+VekGetParDef(200000)->Id, 200000u);
 }
 
 TEST_F(ParDefStore, ValidateSortsUnsignedAndLaterAddsStandLast) {
@@ -104,8 +104,8 @@ TEST_F(ParDefStore, ValidateChangesNoRecord) {
     def->Max = 3000;
     def->Format = 0x20;
     VekValidateAllParDefs();
-    EXPECT_EQ(def->RealMin, 0.0);
-    EXPECT_EQ(def->RealMax, 0.0);
+    EXPECT_EQ(+def->RealMin, 0.0);
+    EXPECT_EQ(+def->RealMax, 0.0);
 }
 
 TEST_F(ParDefStore, SecondDefinitionOfANumberIsReportedAndRefused) {
@@ -118,7 +118,7 @@ TEST_F(ParDefStore, SecondDefinitionOfANumberIsReportedAndRefused) {
     ASSERT_EQ(importantErrors.size(), 1u);
     EXPECT_EQ(importantErrors[0], u"Parameter 7 already exists (Speed)");
     EXPECT_EQ(VekGetParDef(7), first);
-    EXPECT_EQ(first->Max, 100);
+    EXPECT_EQ(+first->Max, 100);
     EXPECT_EQ(VekGetParDefNum(), 1u);
 
     // The number is shown as a signed decimal number.
@@ -201,11 +201,11 @@ TEST_F(ParDefStore, RealLimitsDivideByTheDecimals) {
     rangeCode->Max = 1501;
 
     vek::ComputeRealLimits();
-    EXPECT_EQ(twoDecimals->RealMin, -1.5);
-    EXPECT_EQ(twoDecimals->RealMax, 30.0);
-    EXPECT_EQ(sevenDecimals->RealMax, 65535 / 1e7);
-    EXPECT_EQ(rangeCode->RealMin, 1500.0);
-    EXPECT_EQ(rangeCode->RealMax, 1501.0);
+    EXPECT_EQ(+twoDecimals->RealMin, -1.5);
+    EXPECT_EQ(+twoDecimals->RealMax, 30.0);
+    EXPECT_EQ(+sevenDecimals->RealMax, 65535 / 1e7);
+    EXPECT_EQ(+rangeCode->RealMin, 1500.0);
+    EXPECT_EQ(+rangeCode->RealMax, 1501.0);
 }
 
 TEST_F(ParDefStore, DefinedIdsOfAKindAscendAcrossPages) {

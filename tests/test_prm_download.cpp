@@ -248,7 +248,7 @@ std::map<uint32_t, uint16_t> LibraryValues() {
     std::map<uint32_t, uint16_t> values;
     for (uint32_t i = 0; i < VekGetParDefNum(); ++i) {
         const ParDef* def = VekGetParDefByIndex(i);
-        values[def->Id] = def->RawValue;
+        values[+def->Id] = def->RawValue;
     }
     return values;
 }

@@ -129,6 +129,22 @@ TEST_F(SerialPosix, AReplyCutShortKeepsWhatArrivedAndLogsTheRest) {
                            }));
 }
 
+TEST_F(SerialPosix, BytesThatArrivedEarlyServeLaterReadsUntilAPurge) {
+    ASSERT_TRUE(OpenAt("9600"));
+    stream()->SetTimeout(stream(), 300);
+    pty.Send({0x01, 0x02, 0x03, 0x04, 0x05, 0x06});
+    uint8_t word[2] = {};
+    ASSERT_EQ(stream()->Read(stream(), word, 2), 1);
+    EXPECT_EQ(std::vector<uint8_t>(word, word + 2), (std::vector<uint8_t>{0x01, 0x02}));
+    ASSERT_EQ(stream()->Read(stream(), word, 2), 1);
+    EXPECT_EQ(std::vector<uint8_t>(word, word + 2), (std::vector<uint8_t>{0x03, 0x04}));
+
+    ASSERT_EQ(stream()->Purge(stream()), 1);
+    EXPECT_EQ(stream()->Read(stream(), word, 2), 0);  // 0x05 0x06 went with the purge
+    EXPECT_EQ(log.Lines().at(0),
+              "Read error after 300 msec (received 0 [B], expected 2 [B], remained 2 [B] and result 1)");
+}
+
 TEST_F(SerialPosix, AHangUpFailsTheReadAtOnceWithTheSystemError) {
     ASSERT_TRUE(OpenAt("9600"));
     stream()->SetTimeout(stream(), 60000);  // a read that waited for it would hang the test

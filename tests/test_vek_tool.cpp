@@ -1,44 +1,19 @@
 // The service tool as its user runs it: output, exit status, reasons.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <string>
+#include "support/ToolRun.hpp"
 
-#if defined(_WIN32)
-#define popen _popen
-#define pclose _pclose
-#endif
+#include <string>
 
 namespace {
 
-struct ToolRun {
-    std::string output;  // standard output and standard error together
-    int status = -1;
-};
-
-ToolRun RunTool(const std::string& arguments) {
-#if defined(VEK_TOOL_PATH)
-    const std::string command = std::string("\"") + VEK_TOOL_PATH + "\" " + arguments + " 2>&1";
-    ToolRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-    run.status = pclose(pipe);
-    return run;
-#else
-    (void)arguments;
-    return {};
-#endif
-}
+using vektest::RunTool;
+using vektest::ToolRun;
 
 class VekTool : public ::testing::Test {
 protected:
     void SetUp() override {
-#if !defined(VEK_TOOL_PATH)
-        GTEST_SKIP() << "the tool is not built";
-#endif
+        if (!vektest::ToolBuilt()) GTEST_SKIP() << "the tool is not built";
     }
 };
 
@@ -90,6 +65,20 @@ TEST_F(VekTool, HelpListsTheCommandsAndOptions) {
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.output.find("  info "), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("--profile NAME"), std::string::npos) << run.output;
+    // A long synopsis moves its summary to the next line, under the column.
+    EXPECT_NE(run.output.find("  watch ID|NAME... [--interval MS] [--count N]\n"
+                              "                         sample up to 16 values"),
+              std::string::npos)
+        << run.output;
+}
+
+TEST_F(VekTool, CommandHelpShowsThatCommandAlone) {
+    const ToolRun run = RunTool("page --help");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output.rfind("usage: vek page [N] [--port NAME]", 0), 0u) << run.output;
+    EXPECT_NE(run.output.find("\nshow the active parameter page, or activate page N\n"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("click-test"), std::string::npos) << run.output;
 }
 
 }  // namespace

@@ -90,6 +90,27 @@ TEST(VekgovOptions, ReadsTheLineOptions) {
     EXPECT_EQ(options->definitionFile, "defs.txt");
 }
 
+TEST(VekgovOptions, ProfileSettingsReplaceTheProfilesOwn) {
+    std::string error;
+    const auto options = Parse({"--boot-time", "250", "--busy-erase=3", "--read-block", "7"}, error);
+    ASSERT_TRUE(options) << error;
+    vekgov::DeviceProfile profile;
+    profile.bootTimeMs = 1500;
+    vekgov::ApplyProfileSettings(*options, profile);
+    EXPECT_EQ(profile.bootTimeMs, 250u);
+    EXPECT_EQ(profile.firmware.eraseBusyAnswers, 3u);
+    EXPECT_EQ(profile.valueReadBlockValues, 7u);
+
+    vekgov::DeviceProfile untouched;
+    untouched.bootTimeMs = 1500;
+    vekgov::ApplyProfileSettings(*Parse({}, error), untouched);
+    EXPECT_EQ(untouched.bootTimeMs, 1500u);
+
+    EXPECT_FALSE(Parse({"--read-block", "70000"}, error));
+    EXPECT_EQ(error, "--read-block takes a number from 0 to 65535");
+    EXPECT_FALSE(Parse({"--boot-time", "soon"}, error));
+}
+
 TEST(VekgovOptions, RefusesMistakesWithAReason) {
     std::string error;
     EXPECT_FALSE(Parse({"--profile", "nonesuch"}, error));

@@ -10,26 +10,33 @@ namespace {
 constexpr size_t kSubCommandBytes = 2;
 
 size_t HandleExtended(const ProtocolEngine& engine, const Request& request, GovernorModel& model, Reply& reply) {
-    constexpr size_t kBlockAt = 1;
-    const IncomingBlock block = ParseBlock(request.bytes + kBlockAt, request.size - kBlockAt);
-    if (block.state == IncomingBlock::State::Incomplete) return kNeedMoreBytes;
-    const size_t consumed = kBlockAt + block.totalBytes;
-    if (block.state == IncomingBlock::State::Malformed || !block.checksumMatches ||
-        block.dataLength < kSubCommandBytes) {
-        reply.Status(dev::StatusRefused);
-        return consumed;
-    }
-    const uint8_t* data = request.bytes + kBlockAt + block.dataOffset;
-    const ExtendedHandler* handler = engine.FindExtended(GetWord(data));
+    const CommandBlock block = TakeCommandBlock(request, kSubCommandBytes, reply);
+    if (!block.data) return block.consumed;
+    const ExtendedHandler* handler = engine.FindExtended(GetWord(block.data));
     if (handler) {
-        (*handler)(data + kSubCommandBytes, block.dataLength - kSubCommandBytes, model, reply);
+        (*handler)(block.data + kSubCommandBytes, block.length - kSubCommandBytes, model, reply);
     } else {
         reply.Status(dev::StatusRefused);
     }
-    return consumed;
+    return block.consumed;
 }
 
 }  // namespace
+
+CommandBlock TakeCommandBlock(const Request& request, size_t minLength, Reply& reply) {
+    constexpr size_t kBlockAt = 1;  // after the command byte
+    const IncomingBlock block = ParseBlock(request.bytes + kBlockAt, request.size - kBlockAt);
+    CommandBlock taken;
+    if (block.state == IncomingBlock::State::Incomplete) return taken;
+    taken.consumed = kBlockAt + block.totalBytes;
+    if (block.state == IncomingBlock::State::Malformed || !block.checksumMatches || block.dataLength < minLength) {
+        reply.Status(dev::StatusRefused);
+        return taken;
+    }
+    taken.data = request.bytes + kBlockAt + block.dataOffset;
+    taken.length = block.dataLength;
+    return taken;
+}
 
 void RegisterExtendedCommand(ProtocolEngine& engine) {
     engine.Register(dev::Extended, [&engine](const Request& request, GovernorModel& model, Reply& reply) {

@@ -9,7 +9,6 @@ namespace vekgov {
 namespace {
 
 constexpr size_t kBareCommandBytes = 1;
-constexpr size_t kBlockAt = 1;          // the extended command's block follows its byte
 constexpr size_t kSubCommandBytes = 1;
 constexpr size_t kOffsetBytes = 4;
 constexpr size_t kTerminateBytes = 6;   // 32-bit size and 16-bit sum
@@ -55,17 +54,9 @@ void Dispatch(uint8_t subCommand, const uint8_t* args, size_t n, GovernorModel& 
 }
 
 size_t ExtendedFirmware(const Request& request, GovernorModel& model, Reply& reply) {
-    const IncomingBlock block = ParseBlock(request.bytes + kBlockAt, request.size - kBlockAt);
-    if (block.state == IncomingBlock::State::Incomplete) return kNeedMoreBytes;
-    const size_t consumed = kBlockAt + block.totalBytes;
-    if (block.state == IncomingBlock::State::Malformed || !block.checksumMatches ||
-        block.dataLength < kSubCommandBytes) {
-        reply.Status(dev::StatusRefused);
-        return consumed;
-    }
-    const uint8_t* data = request.bytes + kBlockAt + block.dataOffset;
-    Dispatch(data[0], data + kSubCommandBytes, block.dataLength - kSubCommandBytes, model, reply);
-    return consumed;
+    const CommandBlock block = TakeCommandBlock(request, kSubCommandBytes, reply);
+    if (block.data) Dispatch(block.data[0], block.data + kSubCommandBytes, block.length - kSubCommandBytes, model, reply);
+    return block.consumed;
 }
 
 size_t EraseBasic(const Request&, GovernorModel& model, Reply& reply) {

@@ -23,15 +23,9 @@ size_t Start(const Request&, GovernorModel& model, Reply& reply) {
 }
 
 size_t Configure(const Request& request, GovernorModel& model, Reply& reply) {
-    constexpr size_t kBlockAt = 1;
-    const IncomingBlock block = ParseBlock(request.bytes + kBlockAt, request.size - kBlockAt);
-    if (block.state == IncomingBlock::State::Incomplete) return kNeedMoreBytes;
-    if (block.state == IncomingBlock::State::Malformed || !block.checksumMatches) {
-        reply.Status(dev::StatusRefused);
-    } else {
-        reply.Status(ConfigureTimedList(model, request.bytes + kBlockAt + block.dataOffset, block.dataLength));
-    }
-    return kBlockAt + block.totalBytes;
+    const CommandBlock block = TakeCommandBlock(request, 0, reply);
+    if (block.data) reply.Status(ConfigureTimedList(model, block.data, block.length));
+    return block.consumed;
 }
 
 size_t Sample(const Request& request, GovernorModel& model, Reply& reply) {

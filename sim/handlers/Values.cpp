@@ -59,6 +59,7 @@ size_t WriteRawValue(const Request& request, GovernorModel& model, Reply& reply)
     const size_t size = sumAt + 2;
     if (!request.Has(size)) return kNeedMoreBytes;
     const bool intact = request.Word(sumAt) == SumOfBytes(request, 1, sumAt);
+    if (!intact) ++model.framingErrors;
     const bool stored = intact && WriteValue(model, NumberAt(request, 1, width), request.Word(1 + width));
     reply.Status(stored ? dev::StatusOk : dev::StatusRefused);
     return size;
@@ -84,7 +85,9 @@ size_t WriteGroupBlock(ValueGroup group, const Request& request, GovernorModel& 
     // The command byte and the block must not exceed the announced block size.
     const bool withinBlockSize = 1 + block.totalBytes <= model.profile.transferBlockSize;
     const bool fits = withinBlockSize && block.dataLength % kValueBytes == 0 && position + count <= numbers.size();
-    if (block.state == IncomingBlock::State::Malformed || !block.checksumMatches || !fits) {
+    const bool damaged = block.state == IncomingBlock::State::Malformed || !block.checksumMatches;
+    if (damaged) ++model.framingErrors;
+    if (damaged || !fits) {
         position = 0;
         reply.Status(dev::StatusRefused);
         return 1 + block.totalBytes;

@@ -34,7 +34,7 @@ void LogLine(TextView message);
 
 // Formats a message (not translated) and writes it to the log file.
 template <class... Args>
-void LogMessage(TextView format, const Args&... args) {
+void LogMessage(TextView format, Args... args) {
     Char line[kMessageCapacity];
     Format(line, kMessageCapacity, format, args...);
     LogLine(line);
@@ -42,7 +42,7 @@ void LogMessage(TextView format, const Args&... args) {
 
 // Translates format first, then formats and logs it: the usual failure line.
 template <class... Args>
-void LogTranslated(const Char* format, const Args&... args) {
+void LogTranslated(const Char* format, Args... args) {
     Translated translated(format);
     LogMessage(translated, args...);
 }
@@ -61,32 +61,32 @@ bool AskQuestionText(const Char* text);
 void ReportImportantErrorText(const Char* text);
 
 template <class... Args>
-void ReportStatus(const Char* format, const Args&... args) {
+void ReportStatus(const Char* format, Args... args) {
     Translated translated(format);
     ReportStatusText(Format(TextView(translated), args...).c_str());
 }
 template <class... Args>
-void ReportProgress(uint16_t value, const Char* format, const Args&... args) {
+void ReportProgress(uint16_t value, const Char* format, Args... args) {
     Translated translated(format);
     ReportProgressText(Format(TextView(translated), args...).c_str(), value);
 }
 template <class... Args>
-void ReportFirmwareProgress(uint16_t permille, const Char* format, const Args&... args) {
+void ReportFirmwareProgress(uint16_t permille, const Char* format, Args... args) {
     Translated translated(format);
     ReportFirmwareProgressText(Format(TextView(translated), args...).c_str(), permille);
 }
 template <class... Args>
-void ReportError(const Char* format, const Args&... args) {
+void ReportError(const Char* format, Args... args) {
     Translated translated(format);
     ReportErrorText(Format(TextView(translated), args...).c_str());
 }
 template <class... Args>
-bool AskQuestion(const Char* format, const Args&... args) {
+bool AskQuestion(const Char* format, Args... args) {
     Translated translated(format);
     return AskQuestionText(Format(TextView(translated), args...).c_str());
 }
 template <class... Args>
-void ReportImportantError(const Char* format, const Args&... args) {
+void ReportImportantError(const Char* format, Args... args) {
     Translated translated(format);
     ReportImportantErrorText(Format(TextView(translated), args...).c_str());
 }

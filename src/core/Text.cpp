@@ -548,6 +548,14 @@ bool EqualsIgnoringCase(TextView a, TextView b) {
     return true;
 }
 
+bool EqualsIgnoringAsciiCase(TextView a, TextView b) {
+    const auto fold = [](Char c) { return (c >= u'A' && c <= u'Z') ? static_cast<Char>(c - u'A' + u'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i])) return false;
+    return true;
+}
+
 Text FormatFixed(double value, int decimals) { return FormatToText(u"%.*f", {decimals, value}); }
 
 }  // namespace vek

@@ -115,15 +115,17 @@ constexpr bool kIsBoundedFormat = std::is_same_v<Out, Char> &&
                                   (std::is_integral_v<Capacity> || std::is_enum_v<Capacity>) &&
                                   std::is_convertible_v<const FormatText&, TextView>;
 
+// The arguments are taken by value, here and in the reporting helpers: many
+// are fields of the packed records, and a reference to one may be misaligned.
 template <class Out, class Capacity, class FormatText, class... Args,
           std::enable_if_t<kIsBoundedFormat<Out, Capacity, FormatText>, int> = 0>
-std::size_t Format(Out* out, Capacity capacity, const FormatText& format, const Args&... args) {
+std::size_t Format(Out* out, Capacity capacity, const FormatText& format, Args... args) {
     std::size_t bounded = capacity > 0 ? static_cast<std::size_t>(capacity) : 0;
     return FormatInto(out, bounded, TextView(format), {FormatArg(args)...});
 }
 
 template <class... Args>
-Text Format(TextView format, const Args&... args) {
+Text Format(TextView format, Args... args) {
     return FormatToText(format, {FormatArg(args)...});
 }
 
@@ -143,6 +145,8 @@ std::size_t TextLength(const Char* text, std::size_t max = SIZE_MAX);
 std::size_t CopyText(Char* dst, std::size_t capacity, TextView src);
 // Case-insensitive equality over the 8-bit range (ASCII and Latin-1 letters).
 bool EqualsIgnoringCase(TextView a, TextView b);
+// The same with only the letters A to Z folded (the definitions' names).
+bool EqualsIgnoringAsciiCase(TextView a, TextView b);
 
 // A number in the classic locale with the given decimals (the "%.*f" of C).
 Text FormatFixed(double value, int decimals);

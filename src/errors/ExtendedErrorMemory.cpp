@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t kRecordsCapacity = 2000;
 
 // The length word and the records; false for a failed exchange or a reply
-// that does not fit the buffer (which is then left unread).
+// that does not fit the buffer (which is then read off the line unused).
 bool ReadRecords(uint8_t (&buffer)[kRecordsCapacity], uint16_t& length) {
     const uint8_t subCommand = HasCommandsInfo(commands_info::ErrorMemoryVariant) ? cmd::ErrorMemoryRecordsExt
                                                                                   : cmd::ErrorMemoryRecords;
@@ -25,6 +25,7 @@ bool ReadRecords(uint8_t (&buffer)[kRecordsCapacity], uint16_t& length) {
     if (length > kRecordsCapacity) {
         LogTranslated(u"Error memory of %u bytes is larger than the buffer of %u bytes", length,
                       kRecordsCapacity);
+        SkipBytes(length);
         return false;
     }
     return ReadBytes(buffer, length);

@@ -49,15 +49,7 @@ bool SendImage() {
         LogTranslated(u"Timeout occured during upload");
         return false;
     }
-    if (!ReadStatus()) {
-        LogTranslated(u"Failed to read upload status");
-        return false;
-    }
-    if (Core().lastStatus != 0) {
-        LogTranslated(u"Upload status signaled an error (%u)", Core().lastStatus);
-        return false;
-    }
-    return true;
+    return ExpectZeroStatus(u"Failed to read upload status", u"Upload status signaled an error (%u)");
 }
 
 }  // namespace

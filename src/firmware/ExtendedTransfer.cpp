@@ -83,16 +83,11 @@ bool SendBlocks(uint16_t blockSize, uint16_t& checksum) {
         if (!SourceIntact()) return false;
         if (!more) break;
         CallIdle();
-        if (!SendByte(cmd::Firmware) || !SendBlock(block, data.count + kBlockHeader)) {
+        if (!SendCommandBlock(cmd::Firmware, block, data.count + kBlockHeader)) {
             LogTranslated(u"Timeout occured during upload");
             return false;
         }
-        if (!ReadStatus()) {
-            LogTranslated(u"Failed to read upload status");
-            return false;
-        }
-        if (Core().lastStatus != 0) {
-            LogTranslated(u"Failed to upload data block (status %u)", Core().lastStatus);
+        if (!ExpectZeroStatus(u"Failed to read upload status", u"Failed to upload data block (status %u)")) {
             return false;
         }
         offset += data.count;
@@ -108,15 +103,8 @@ bool Terminate(uint16_t checksum) {
     Frame request;
     request.Byte(cmd::FirmwareTerminate).Long(static_cast<uint32_t>(Source().size)).Word(checksum);
     if (!SendByte(cmd::Firmware) || !SendBlock(request.data(), request.size())) return false;
-    if (!ReadStatus()) {
-        LogTranslated(u"Failed to read the firmware upload terminate status");
-        return false;
-    }
-    if (Core().lastStatus != 0) {
-        LogTranslated(u"Failed to terminated the firmware upload (status %d)", Core().lastStatus);
-        return false;
-    }
-    return true;
+    return ExpectZeroStatus(u"Failed to read the firmware upload terminate status",
+                            u"Failed to terminated the firmware upload (status %d)");
 }
 
 }  // namespace

@@ -12,17 +12,6 @@ namespace {
 
 constexpr double kPercent = 100.0;
 
-// Only the letters A to Z equal their lower-case forms.
-Char FoldAsciiLetter(Char c) { return (c >= u'A' && c <= u'Z') ? static_cast<Char>(c - u'A' + u'a') : c; }
-
-bool SameName(TextView a, TextView b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAsciiLetter(a[i]) != FoldAsciiLetter(b[i])) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 }  // namespace vek
@@ -36,7 +25,7 @@ VEK_API ParDef* VEK_CALL VekFindParDefByName(const VekChar* name, uint32_t kindM
     const TextView wanted(FromApi(name), TextLength(FromApi(name), kMaxNameLength));
     const uint8_t mask = static_cast<uint8_t>(kindMask);
     for (ParDef& def : ParDefs().records) {
-        if (PassesKindMask(def.Id, mask) && SameName(NameOf(def), wanted)) return &def;
+        if (PassesKindMask(def.Id, mask) && EqualsIgnoringAsciiCase(NameOf(def), wanted)) return &def;
     }
     return nullptr;
 }

@@ -71,7 +71,11 @@ void BackupParDefs() {
     CommLock lock;
     ParDefState& store = ParDefs();
     store.savedValues.clear();
-    for (const ParDef& record : store.records) store.savedValues[record.Id] = record.RawValue;
+    // Copies first: a reference into the packed record may be misaligned.
+    for (const ParDef& record : store.records) {
+        const uint32_t id = record.Id;
+        store.savedValues[id] = record.RawValue;
+    }
 }
 
 void RestoreParDefs() {
@@ -99,7 +103,8 @@ void ComputeRealLimits() {
 std::vector<uint32_t> DefinedIdsOfKind(ParKind kind) {
     std::vector<uint32_t> ids;
     for (const ParDef& record : ParDefs().records) {
-        if (IsKind(record.Id, kind)) ids.push_back(record.Id);
+        const uint32_t id = record.Id;  // a copy: push_back would bind a misaligned reference
+        if (IsKind(id, kind)) ids.push_back(id);
     }
     std::sort(ids.begin(), ids.end());
     return ids;

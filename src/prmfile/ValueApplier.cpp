@@ -11,22 +11,6 @@
 
 namespace vek {
 
-namespace {
-
-// Names are compared with only the letters A to Z folded, as the name
-// search compares them.
-Char FoldAsciiLetter(Char c) { return (c >= u'A' && c <= u'Z') ? static_cast<Char>(c - u'A' + u'a') : c; }
-
-bool NamesMatch(TextView a, TextView b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAsciiLetter(a[i]) != FoldAsciiLetter(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 bool ValueApplier::Apply(std::string_view line, uint32_t lineNumber) {
     ValueLine value;
     if (!ParseValueLine(line, value)) {
@@ -46,7 +30,7 @@ bool ValueApplier::Apply(std::string_view line, uint32_t lineNumber) {
 
 bool ValueApplier::FindTarget(const ValueLine& value, ParDef*& target) {
     ParDef* byNumber = FindParDef(value.id);
-    if (byNumber && NamesMatch(NameOf(*byNumber), value.name)) {
+    if (byNumber && EqualsIgnoringAsciiCase(NameOf(*byNumber), value.name)) {
         target = byNumber;
         return true;
     }

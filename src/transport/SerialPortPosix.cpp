@@ -4,8 +4,10 @@
 #include "transport/SerialDevice.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -44,6 +46,32 @@ const Speed* FindCode(speed_t code) {
 
 int Descriptor(PortHandle handle) { return static_cast<int>(handle); }
 
+// Bytes read from the device ahead of the caller. One read() takes all that
+// has arrived, so a reply's length word and its block cost one system call
+// instead of one each. The bytes belong to the port as if still queued in
+// the device: closing or purging the port discards them.
+struct ReceiveBuffer {
+    std::array<uint8_t, 4096> bytes{};
+    size_t begin = 0;
+    size_t end = 0;
+
+    size_t Size() const { return end - begin; }
+    void Clear() { begin = end = 0; }
+    // Moves up to count buffered bytes to target; returns how many.
+    size_t TakeInto(uint8_t* target, size_t count) {
+        const size_t n = std::min(count, Size());
+        std::memcpy(target, bytes.data() + begin, n);
+        begin += n;
+        return n;
+    }
+};
+
+// The one receive buffer of the one open port.
+ReceiveBuffer& Received() {
+    static ReceiveBuffer buffer;
+    return buffer;
+}
+
 bool SetSpeed(termios& settings, uint32_t rate) {
     const Speed* speed = FindRate(rate);
     if (!speed) {
@@ -63,8 +91,9 @@ int RemainingMs(Clock::time_point deadline) {
 }
 
 // Waits until the descriptor is ready for events or the deadline passes.
-// Called only when the last call found nothing to do, so a hang-up or an
-// error now means that nothing more will come: false, as for a system failure.
+// Bytes still readable are taken even after a hang-up; a hang-up or an error
+// without them means that nothing more will come: false, as for a system
+// failure.
 bool WaitFor(int fd, short events, Clock::time_point deadline, bool& ready) {
     ready = false;
     for (;;) {
@@ -73,7 +102,7 @@ bool WaitFor(int fd, short events, Clock::time_point deadline, bool& ready) {
         if (result < 0 && errno == EINTR) continue;
         if (result < 0) return false;
         if (result == 0) return true;
-        if (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+        if (!(entry.revents & events) && (entry.revents & (POLLERR | POLLHUP | POLLNVAL))) {
             errno = (entry.revents & POLLNVAL) ? EBADF : EIO;
             return false;
         }
@@ -104,10 +133,12 @@ bool Open(const Char* portName, PortHandle& handle) {
         return false;
     }
     handle = fd;
+    Received().Clear();
     return true;
 }
 
 bool Close(PortHandle handle) {
+    Received().Clear();
     const int fd = Descriptor(handle);
     // The exclusive mark outlives the descriptor while another process holds
     // the device open; lift it so that the port can be opened again.
@@ -179,23 +210,39 @@ bool Write(PortHandle handle, const uint8_t* data, int32_t count, int32_t timeou
 ReadOutcome Read(PortHandle handle, uint8_t* buffer, int32_t count, int32_t timeoutMs) {
     const int fd = Descriptor(handle);
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    ReceiveBuffer& received = Received();
     ReadOutcome outcome;
     outcome.missing = count;
+    // poll() passes over a negative descriptor silently; a closed port must fail.
+    if (fd < 0) {
+        errno = EBADF;
+        return outcome;
+    }
     errno = 0;
     while (outcome.missing > 0) {
-        const ssize_t n = ::read(fd, buffer + (count - outcome.missing), static_cast<size_t>(outcome.missing));
-        if (n > 0) {
-            outcome.lastCallBytes += static_cast<int32_t>(n);
-            outcome.missing -= static_cast<int32_t>(n);
+        if (received.Size() > 0) {
+            const auto n = static_cast<int32_t>(
+                received.TakeInto(buffer + (count - outcome.missing), static_cast<size_t>(outcome.missing)));
+            outcome.lastCallBytes += n;
+            outcome.missing -= n;
             continue;
         }
-        if (n < 0 && errno == EINTR) continue;
-        // Nothing there yet: a non-blocking read says so with 0 bytes (no
-        // minimum count is set) or with EAGAIN.
-        if (n < 0 && errno != EAGAIN) return outcome;
         bool ready = false;
         if (!WaitFor(fd, POLLIN, deadline, ready)) return outcome;
         if (!ready) break;  // timed out with what has arrived
+        const ssize_t n = ::read(fd, received.bytes.data(), received.bytes.size());
+        if (n > 0) {
+            received.begin = 0;
+            received.end = static_cast<size_t>(n);
+            continue;
+        }
+        // Readable but nothing to read is the end of the line (a hang-up);
+        // a signal or a queue emptied meanwhile waits again.
+        if (n == 0) {
+            errno = EIO;
+            return outcome;
+        }
+        if (errno != EINTR && errno != EAGAIN) return outcome;
     }
     errno = 0;
     outcome.lastCallSucceeded = true;
@@ -207,14 +254,19 @@ PortStatus TakeStatus(PortHandle handle) {
     PortStatus status;
     int inQueue = 0;
     int outQueue = 0;
-    if (ioctl(Descriptor(handle), TIOCINQ, &inQueue) == 0) status.inQueue = static_cast<uint32_t>(inQueue);
+    if (ioctl(Descriptor(handle), TIOCINQ, &inQueue) == 0) {
+        status.inQueue = static_cast<uint32_t>(inQueue) + static_cast<uint32_t>(Received().Size());
+    }
     if (ioctl(Descriptor(handle), TIOCOUTQ, &outQueue) == 0) status.outQueue = static_cast<uint32_t>(outQueue);
     return status;
 }
 
 void ClearErrors(PortHandle) {}
 
-bool Purge(PortHandle handle) { return tcflush(Descriptor(handle), TCIOFLUSH) == 0; }
+bool Purge(PortHandle handle) {
+    Received().Clear();
+    return tcflush(Descriptor(handle), TCIOFLUSH) == 0;
+}
 
 void RaiseProcessPriority() {
     // Left alone: a higher priority needs privileges here, and poll() wakes

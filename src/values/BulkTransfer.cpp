@@ -117,7 +117,7 @@ bool VekWriteAbstractValues(uint8_t command, ParKind kind) {
             PutWord(block + count * kValueSize, FindParDef(cursor.Number())->RawValue);
         }
         Translated failure(u"Failed to send block of values");
-        if (!SendByte(command) || !SendBlock(block, count * kValueSize) || !ExpectStatus(kStatusMask, 0, failure)) {
+        if (!SendCommandBlock(command, block, count * kValueSize) || !ExpectStatus(kStatusMask, 0, failure)) {
             return false;
         }
     }

@@ -37,10 +37,11 @@ Frame NumberFrame(uint8_t command, uint32_t id) {
 
 bool ReadRawValue(uint32_t id) {
     LogMessage(u"Reading raw value...");
-    Core().lastStatus = raw_read_status::NoReply;
     const Frame request = NumberFrame(cmd::ReadRawValue, id);
     CallIdle();
     CommLock lock;
+    // Set under the lock: another thread's exchange may be writing it now.
+    Core().lastStatus = raw_read_status::NoReply;
     uint8_t reply[kReadReplySize];
     if (!SendFrame(request) || !ReadBytes(reply, sizeof reply)) return false;
 

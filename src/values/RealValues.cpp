@@ -16,8 +16,9 @@ constexpr double kInt64Limit = 9223372036854775808.0;
 }  // namespace
 
 IntRange IntCodeRange(uint8_t intCode) {
-    const int32_t* entry = Device().IntCodeTable[intCode];
-    return {entry[0], entry[1]};
+    // Read through the record: the packed table's entries may be misaligned.
+    const VekStruct& device = Device();
+    return {device.IntCodeTable[intCode][0], device.IntCodeTable[intCode][1]};
 }
 
 EffectiveRange RegisteredRange(const ParDef& def) {

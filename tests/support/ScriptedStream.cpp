@@ -3,6 +3,7 @@
 #include "ExchangeLog.hpp"
 #include "Framing.hpp"
 #include "InProcessHost.hpp"
+#include "StreamSlots.hpp"
 
 #include <algorithm>
 #include <utility>
@@ -65,17 +66,7 @@ struct ScriptedStream::Slots {
 };
 
 ScriptedStream::ScriptedStream(SerialStream* stream) : stream_(stream), saved_(*stream), timeout_(kInitialTimeout) {
-    stream_->Context = this;
-    stream_->Open = Slots::Open;
-    stream_->IsOpen = Slots::IsOpen;
-    stream_->Close = Slots::Close;
-    stream_->Configure = Slots::Configure;
-    stream_->Write = Slots::Write;
-    stream_->Read = Slots::Read;
-    stream_->GetTimeout = Slots::GetTimeout;
-    stream_->SetTimeout = Slots::SetTimeout;
-    stream_->ChangeBaudRate = Slots::ChangeBaudRate;
-    stream_->Purge = Slots::Purge;
+    vekgov::InstallStreamSlots<Slots>(*stream_, this);
 }
 
 ScriptedStream::~ScriptedStream() { *stream_ = saved_; }

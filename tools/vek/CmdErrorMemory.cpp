@@ -108,7 +108,7 @@ struct RecordShape {
         word2 = format != 0 && (commandsInfo & kErrorMemoryVariant) != 0;
         wideArgs = (commandsInfo & kWideArgs) != 0;
         const std::size_t count = std::min<std::size_t>(device.ErrorArgCount, kEntryArgs);
-        for (std::size_t i = 0; i < count; ++i) argIds.push_back(device.ErrorArgIds[i]);
+        for (std::size_t i = 0; i < count; ++i) argIds.push_back(+device.ErrorArgIds[i]);
     }
     bool HasWords() const { return format == kFormatWithWords || format == kFormatWithTwoSets; }
     bool HasTwoSets() const { return format == kFormatWithTwoSets; }

@@ -2,6 +2,7 @@
 // showing how many have arrived, and lists them with their unit.
 #include "Command.hpp"
 #include "DefinitionDownload.hpp"
+#include "Terminal.hpp"
 #include "TextOut.hpp"
 #include "ToolError.hpp"
 
@@ -11,13 +12,6 @@
 #include <cstdio>
 #include <string>
 
-#if defined(_WIN32)
-#include <io.h>
-#define VEK_ISATTY(f) _isatty(_fileno(f))
-#else
-#include <unistd.h>
-#define VEK_ISATTY(f) isatty(fileno(f))
-#endif
 
 namespace vektool {
 
@@ -56,12 +50,10 @@ bool OfKind(const ParDef& def, const ValueKind* kind) {
     return !kind || (remainder >= kind->first && remainder <= kind->last);
 }
 
-bool StdoutIsTerminal() { return VEK_ISATTY(stdout) != 0; }
-
 // The download's texts "... (N parameters loaded)": redrawn in place on a
 // terminal, one line each otherwise.
 void VEK_CALL ShowLoadedCount(void*, const VekChar* text, uint16_t) {
-    std::printf(StdoutIsTerminal() ? "\r%s\x1b[K" : "%s\n", ToUtf8(text, SIZE_MAX).c_str());
+    std::printf(IsTerminal(stdout) ? "\r%s\x1b[K" : "%s\n", ToUtf8(text, SIZE_MAX).c_str());
     std::fflush(stdout);
 }
 
@@ -70,7 +62,7 @@ public:
     LoadedCountDisplay() { VekSetCallback(VEK_CALLBACK_PROGRESS, reinterpret_cast<VekCallback>(ShowLoadedCount)); }
     ~LoadedCountDisplay() {
         VekSetCallback(VEK_CALLBACK_PROGRESS, nullptr);
-        if (StdoutIsTerminal()) std::fputc('\n', stdout);
+        if (IsTerminal(stdout)) std::fputc('\n', stdout);
     }
     LoadedCountDisplay(const LoadedCountDisplay&) = delete;
     LoadedCountDisplay& operator=(const LoadedCountDisplay&) = delete;

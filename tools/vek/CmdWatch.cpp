@@ -117,7 +117,7 @@ int RunWatch(Session& session, const Arguments& arguments) {
     std::vector<WatchedValue> columns;
     for (const std::string& item : options.items) {
         const ParDef& def = Resolve(item);
-        ids.push_back(def.Id);
+        ids.push_back(+def.Id);  // a copy: the packed field may be misaligned
         columns.push_back({ToUtf8(def.Name), ToUtf8(def.Unit)});
     }
     if (!VekSetTimedList(kWatchList, static_cast<uint32_t>(ids.size()), ids.data())) {

@@ -1,18 +1,12 @@
 #include "ProgressDisplay.hpp"
 
+#include "Terminal.hpp"
 #include "TextOut.hpp"
 
 #include "VekLib.h"
 
 #include <cstdint>
 
-#if defined(_WIN32)
-#include <io.h>
-#define VEK_ISATTY(f) _isatty(_fileno(f))
-#else
-#include <unistd.h>
-#define VEK_ISATTY(f) isatty(fileno(f))
-#endif
 
 namespace vektool {
 
@@ -34,7 +28,7 @@ std::string StageOf(const std::string& text) {
 }  // namespace
 
 ProgressDisplay::ProgressDisplay(std::FILE* out)
-    : out_(out), terminal_(VEK_ISATTY(out) != 0), previousUser_(VekGetUserData()) {
+    : out_(out), terminal_(IsTerminal(out)), previousUser_(VekGetUserData()) {
     VekSetUserData(this);
     VekSetCallback(VEK_CALLBACK_PROGRESS, reinterpret_cast<VekCallback>(OnProgress));
 }

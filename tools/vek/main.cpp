@@ -12,6 +12,18 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kSynopsisColumn = 22;
+
+std::string Synopsis(const vektool::Command& command) {
+    return std::string(command.name) + (*command.usage ? " " : "") + command.usage;
+}
+
+// "vek COMMAND --help": the one command's synopsis and what it does.
+void PrintCommandUsage(const vektool::Command& command) {
+    std::printf("usage: vek %s [--port NAME] [--baud N] [--log FILE] [--profile NAME] [--lang FILE]\n\n%s\n"
+                "\nvek --help describes the options.\n",
+                Synopsis(command).c_str(), command.summary);
+}
 
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
@@ -20,8 +32,13 @@ void PrintUsage(std::FILE* out) {
                  "\n"
                  "Commands:\n");
     for (const vektool::Command& command : vektool::AllCommands()) {
-        const std::string synopsis = std::string(command.name) + (*command.usage ? " " : "") + command.usage;
-        std::fprintf(out, "  %-22s %s\n", synopsis.c_str(), command.summary);
+        const std::string synopsis = Synopsis(command);
+        // A synopsis too long for its column gets a line of its own.
+        if (synopsis.size() > static_cast<size_t>(kSynopsisColumn)) {
+            std::fprintf(out, "  %s\n  %-*s %s\n", synopsis.c_str(), kSynopsisColumn, "", command.summary);
+        } else {
+            std::fprintf(out, "  %-*s %s\n", kSynopsisColumn, synopsis.c_str(), command.summary);
+        }
     }
     std::fprintf(out,
                  "\n"
@@ -43,7 +60,7 @@ void PrintUsage(std::FILE* out) {
 int main(int argc, char** argv) {
     try {
         const vektool::Options options = vektool::ParseOptions(argc, argv);
-        if (options.help) {
+        if (options.help && options.command.empty()) {
             PrintUsage(stdout);
             return 0;
         }
@@ -53,6 +70,10 @@ int main(int argc, char** argv) {
         }
         const vektool::Command* command = vektool::FindCommand(options.command);
         if (!command) throw vektool::ToolError("unknown command '" + options.command + "' (see vek --help)");
+        if (options.help) {
+            PrintCommandUsage(*command);
+            return 0;
+        }
         if (!options.langFile.empty()) vektool::InstallTranslation(options.langFile);
         vektool::Session session(options);
         return command->run(session, options.arguments);

@@ -1,0 +1,122 @@
+// Several threads talking to the governor at once: the communication lock
+// keeps every exchange whole, so the simulated governor parses every request
+// and each thread gets its own answers.
+#include "VekLib.h"
+#include "support/LogCapture.hpp"
+#include "support/Operations.hpp"
+
+#include "DeviceCommands.hpp"
+#include "Governor.hpp"
+#include "InProcessHost.hpp"
+#include "Profiles.hpp"
+#include "Values.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kIterations = 400;
+// Each writer owns one parameter; each reader one that nobody writes.
+constexpr uint32_t kWritten[] = {20, 21, 22};
+constexpr uint32_t kRead[] = {1, 2};
+constexpr uint32_t kListed = 2000;
+constexpr uint16_t kListedValue = 1234;
+
+class Threads : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vektest::ResetLibraryState();
+        ASSERT_EQ(VekInit(), 1);
+        ASSERT_EQ(VekReadAllParDef(), 1);
+        const uint32_t ids[] = {kListed};
+        ASSERT_EQ(VekSetTimedList(0, 1, ids), 1);
+        vekgov::WriteValue(host_.Model(), kListed, kListedValue);
+    }
+
+    void TearDown() override { vektest::ResetLibraryState(); }
+
+    // Runs every body on a thread of its own, all at once.
+    static void RunTogether(const std::vector<std::function<void()>>& bodies) {
+        std::vector<std::thread> threads;
+        for (const auto& body : bodies) threads.emplace_back(body);
+        for (std::thread& thread : threads) thread.join();
+    }
+
+    vekgov::InProcessHost host_{*vekgov::FindProfile("default")};
+    vektest::LogCapture log_;
+};
+
+TEST_F(Threads, ReadsWritesListsAndPingsStayWholeAndRight) {
+    // What the readers must see, taken before anyone runs.
+    std::vector<uint16_t> expected;
+    for (const uint32_t id : kRead) expected.push_back(*vekgov::ReadValue(host_.Model(), id));
+    const size_t exchangesBefore = host_.Engine().ExchangeCount();
+    const size_t framingBefore = host_.Engine().FramingErrors();
+
+    std::atomic<int> failures{0};
+    std::vector<std::function<void()>> bodies;
+    for (const uint32_t id : kWritten) {
+        // Write a value, read it back: nobody else touches this number.
+        bodies.push_back([id, &failures] {
+            for (int i = 0; i < kIterations; ++i) {
+                const uint16_t value = static_cast<uint16_t>(id * 100 + i % 7);
+                if (!VekWriteRawValue(id, value) || !VekReadRawValue(id) || VekGetParDef(id)->RawValue != value) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    for (size_t r = 0; r < std::size(kRead); ++r) {
+        bodies.push_back([id = kRead[r], want = expected[r], &failures] {
+            for (int i = 0; i < kIterations; ++i) {
+                if (!VekReadRawValue(id) || VekGetParDef(id)->RawValue != want) ++failures;
+            }
+        });
+    }
+    bodies.push_back([&failures] {
+        double value = 0;
+        uint32_t stamp = 0;
+        for (int i = 0; i < kIterations; ++i) {
+            if (!VekReadTimedList(0, &stamp, &value) || VekGetParDef(kListed)->RawValue != kListedValue) ++failures;
+        }
+    });
+    bodies.push_back([&failures] {
+        for (int i = 0; i < kIterations; ++i) {
+            if (!VekPing()) ++failures;
+        }
+    });
+    RunTogether(bodies);
+
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(host_.Engine().FramingErrors(), framingBefore);
+    // One exchange per read, write, sample and ping: none was lost or split.
+    const size_t operations = kIterations * (2 * std::size(kWritten) + std::size(kRead) + 2);
+    EXPECT_EQ(host_.Engine().ExchangeCount() - exchangesBefore, operations);
+    for (const uint32_t id : kWritten) {
+        EXPECT_EQ(*vekgov::ReadValue(host_.Model(), id), static_cast<uint16_t>(id * 100 + (kIterations - 1) % 7));
+    }
+    EXPECT_TRUE(host_.IsOpen());
+}
+
+// The count the test above relies on: the governor counts the requests it
+// cannot make sense of, and nothing else.
+TEST(GovernorFramingErrors, CountsUnknownBytesAndDamagedWritesOnly) {
+    vekgov::Governor governor(*vekgov::FindProfile("default"));
+    vekgov::ProtocolEngine& engine = governor.Engine();
+    const auto feed = [&engine](std::vector<uint8_t> bytes) { engine.Feed(bytes.data(), bytes.size()); };
+    const uint8_t number = 1;
+    const uint8_t value = 0x10;
+    feed({vekgov::dev::WriteRawValue, number, 0, value, 0, static_cast<uint8_t>(number + value), 0});
+    EXPECT_EQ(engine.FramingErrors(), 0u);
+    feed({0xFE});  // no command
+    EXPECT_EQ(engine.FramingErrors(), 1u);
+    feed({vekgov::dev::WriteRawValue, number, 0, value, 0, 0, 0});  // wrong sum
+    EXPECT_EQ(engine.FramingErrors(), 2u);
+}
+
+}  // namespace
