@@ -1,6 +1,7 @@
 #include "ReplyStream.hpp"
 
 #include "GovernorSession.hpp"
+#include "StreamSlots.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -47,17 +48,7 @@ struct ReplyStream::Slots {
 
 ReplyStream::ReplyStream(const uint8_t* replies, size_t size, SerialStream* stream)
     : stream_(stream), saved_(*stream), replies_(replies), size_(size), timeout_(stream->ResponseTimeout) {
-    stream_->Context = this;
-    stream_->Open = Slots::Open;
-    stream_->IsOpen = Slots::IsOpen;
-    stream_->Close = Slots::Close;
-    stream_->Configure = Slots::Configure;
-    stream_->Write = Slots::Write;
-    stream_->Read = Slots::Read;
-    stream_->GetTimeout = Slots::GetTimeout;
-    stream_->SetTimeout = Slots::SetTimeout;
-    stream_->ChangeBaudRate = Slots::ChangeBaudRate;
-    stream_->Purge = Slots::Purge;
+    vekgov::InstallStreamSlots<Slots>(*stream_, this);
 }
 
 ReplyStream::~ReplyStream() { *stream_ = saved_; }
