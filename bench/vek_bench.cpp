@@ -4,10 +4,13 @@
 // was met, and the load average at the time.
 //
 //   vek_bench [--python PATH] [--round SECONDS] [--only line|overhead|inprocess|instructions]
-//             [--baud RATE]...
+//             [--baud RATE]... [--log FILE]
+// --log writes the library's log to FILE, to see why a scenario failed.
 // Exits 1 when a goal was missed.
 #include "Sections.hpp"
 #include "support/CpuTime.hpp"
+
+#include "VekLib.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,6 +30,7 @@ struct Options {
     double roundSeconds = kDefaultRoundSeconds;
     std::string only;
     std::vector<uint32_t> rates;
+    std::string log;
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -38,6 +42,8 @@ bool Parse(int argc, char** argv, Options& options) {
             options.roundSeconds = std::atof(argv[++i]);
         } else if (std::strcmp(argv[i], "--only") == 0 && hasValue) {
             options.only = argv[++i];
+        } else if (std::strcmp(argv[i], "--log") == 0 && hasValue) {
+            options.log = argv[++i];
         } else if (std::strcmp(argv[i], "--baud") == 0 && hasValue) {
             options.rates.push_back(static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10)));
         } else {
@@ -56,8 +62,12 @@ int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr, "usage: vek_bench [--python PATH] [--round SECONDS] "
-                             "[--only line|overhead|inprocess|instructions] [--baud RATE]...\n");
+                             "[--only line|overhead|inprocess|instructions] [--baud RATE]... [--log FILE]\n");
         return 2;
+    }
+    if (!options.log.empty()) {
+        const std::u16string log(options.log.begin(), options.log.end());
+        VekSetLogFile(reinterpret_cast<const VekChar*>(log.c_str()));
     }
     const auto wanted = [&](const char* part) { return options.only.empty() || options.only == part; };
     vekbench::SummaryTable table;

@@ -41,7 +41,8 @@ struct LinkState {
 };
 
 struct GovernorModel {
-    explicit GovernorModel(DeviceProfile deviceProfile) : profile(std::move(deviceProfile)) {}
+    explicit GovernorModel(DeviceProfile deviceProfile)
+        : profile(std::move(deviceProfile)), numbers(IndexNumbers(profile)) {}
 
     // The host woke the governor up (port opened at the start rate); its
     // timed lists and unfinished value transfers are forgotten with the
@@ -54,6 +55,7 @@ struct GovernorModel {
     bool AcceptsFeature(uint16_t code) const;
 
     DeviceProfile profile;
+    NumberIndex numbers;  // of profile's definitions
     LinkState link;
     // Requests the governor could not make sense of since it was built:
     // unknown command bytes, bytes dropped on the way (wrong rate,

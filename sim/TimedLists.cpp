@@ -19,10 +19,6 @@ uint32_t NumberAt(const uint8_t* p, size_t width) {
     return number;
 }
 
-bool Defines(const std::vector<uint32_t>& defined, uint32_t number) {
-    return std::binary_search(defined.begin(), defined.end(), number);
-}
-
 }  // namespace
 
 std::optional<uint32_t> TimerNumber(const DeviceProfile& profile) {
@@ -61,11 +57,10 @@ uint16_t ConfigureTimedList(GovernorModel& model, const uint8_t* data, size_t n)
     const std::optional<uint32_t> timer = TimerNumber(model.profile);
     const uint8_t* at = data + kListWordBytes;
     if (!timer || NumberAt(at, width) != *timer) return dev::StatusRefused;
-    const std::vector<uint32_t> defined = DefinedNumbers(model.profile);
     std::vector<uint32_t> list;
     for (size_t i = 1; i <= items; ++i) {
         const uint32_t number = NumberAt(at + i * width, width);
-        if (!Defines(defined, number)) return dev::StatusRefused;
+        if (!IsDefined(model, number)) return dev::StatusRefused;
         list.push_back(number);
     }
     area.lists[listWord - 1] = std::move(list);

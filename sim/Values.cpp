@@ -15,20 +15,6 @@ constexpr uint32_t kCurvesFrom = 6000;
 constexpr uint8_t kScaledFormat = 0x08;
 constexpr uint8_t kRangeIntCode = 250;
 
-// The definition that gives number its value: its own, or its array's.
-const Definition* DefinitionOf(const DeviceProfile& profile, uint32_t number) {
-    for (const Definition& definition : profile.definitions) {
-        if (definition.number == number) return &definition;
-    }
-    for (const Definition& definition : profile.definitions) {
-        const bool isArray = definition.intCode != 0 && definition.count > 0;
-        if (isArray && number > definition.number && number - definition.number <= definition.count) {
-            return &definition;
-        }
-    }
-    return nullptr;
-}
-
 uint16_t InitialValue(const DeviceProfile& profile, const Definition& definition) {
     if (definition.intCode == kRangeIntCode) return 0;
     if (definition.format & kScaledFormat) {
@@ -41,27 +27,39 @@ uint16_t InitialValue(const DeviceProfile& profile, const Definition& definition
     return signedLimits || definition.min == 0 ? 0 : definition.min;
 }
 
-// The defined numbers that keep accepts, with their definitions, ascending.
-template <class Keep>
-std::vector<DefinedNumber> DefinedNumbersWhere(const DeviceProfile& profile, Keep keep) {
+// Every defined number with its definition, ascending. A number's own
+// definition comes before an array that also covers it, and the first of
+// several wins: the stable sort keeps their order.
+std::vector<DefinedNumber> AllDefinedNumbers(const DeviceProfile& profile) {
+    const std::vector<Definition>& definitions = profile.definitions;
     std::vector<DefinedNumber> defined;
-    for (const Definition& definition : profile.definitions) {
-        if (keep(definition.number)) defined.push_back({definition.number, &definition});
-    }
-    for (const Definition& definition : profile.definitions) {
-        if (definition.intCode == 0) continue;
-        for (uint32_t element = 1; element <= definition.count; ++element) {
-            if (keep(definition.number + element)) defined.push_back({definition.number + element, &definition});
+    for (size_t i = 0; i < definitions.size(); ++i) defined.push_back({definitions[i].number, i});
+    for (size_t i = 0; i < definitions.size(); ++i) {
+        if (definitions[i].intCode == 0) continue;
+        for (uint32_t element = 1; element <= definitions[i].count; ++element) {
+            defined.push_back({definitions[i].number + element, i});
         }
     }
-    // A number's own definition comes before an array that also covers it,
-    // and the first of several wins: the stable sort keeps their order.
     std::stable_sort(defined.begin(), defined.end(),
                      [](const DefinedNumber& a, const DefinedNumber& b) { return a.number < b.number; });
     defined.erase(std::unique(defined.begin(), defined.end(),
                               [](const DefinedNumber& a, const DefinedNumber& b) { return a.number == b.number; }),
                   defined.end());
     return defined;
+}
+
+std::vector<uint32_t> NumbersOf(const std::vector<DefinedNumber>& defined) {
+    std::vector<uint32_t> numbers;
+    numbers.reserve(defined.size());
+    for (const DefinedNumber& entry : defined) numbers.push_back(entry.number);
+    return numbers;
+}
+
+const DefinedNumber* Find(const GovernorModel& model, uint32_t number) {
+    const std::vector<DefinedNumber>& all = model.numbers.all;
+    const auto at = std::lower_bound(all.begin(), all.end(), number,
+                                     [](const DefinedNumber& entry, uint32_t n) { return entry.number < n; });
+    return at != all.end() && at->number == number ? &*at : nullptr;
 }
 
 }  // namespace
@@ -74,24 +72,19 @@ ValueGroup GroupOf(uint32_t number) {
     return ValueGroup::Curves;
 }
 
-std::vector<DefinedNumber> DefinedNumbersWithDefinitions(const DeviceProfile& profile) {
-    return DefinedNumbersWhere(profile, [](uint32_t) { return true; });
+NumberIndex IndexNumbers(const DeviceProfile& profile) {
+    NumberIndex index;
+    index.all = AllDefinedNumbers(profile);
+    for (const DefinedNumber& entry : index.all) {
+        index.groups[static_cast<size_t>(GroupOf(entry.number))].push_back(entry);
+    }
+    return index;
 }
 
-std::vector<uint32_t> DefinedNumbers(const DeviceProfile& profile) {
-    std::vector<uint32_t> numbers;
-    for (const DefinedNumber& defined : DefinedNumbersWithDefinitions(profile)) numbers.push_back(defined.number);
-    return numbers;
-}
-
-std::vector<DefinedNumber> GroupMembers(const DeviceProfile& profile, ValueGroup group) {
-    return DefinedNumbersWhere(profile, [group](uint32_t number) { return GroupOf(number) == group; });
-}
+std::vector<uint32_t> DefinedNumbers(const DeviceProfile& profile) { return NumbersOf(AllDefinedNumbers(profile)); }
 
 std::vector<uint32_t> GroupNumbers(const DeviceProfile& profile, ValueGroup group) {
-    std::vector<uint32_t> numbers;
-    for (const DefinedNumber& member : GroupMembers(profile, group)) numbers.push_back(member.number);
-    return numbers;
+    return NumbersOf(IndexNumbers(profile).groups[static_cast<size_t>(group)]);
 }
 
 size_t ValuesPerReadBlock(const DeviceProfile& profile) {
@@ -105,17 +98,19 @@ size_t ValuesPerReadBlock(const DeviceProfile& profile) {
 uint16_t ValueOf(const GovernorModel& model, const DefinedNumber& defined) {
     const auto written = model.values.written.find(defined.number);
     if (written != model.values.written.end()) return written->second;
-    return InitialValue(model.profile, *defined.definition);
+    return InitialValue(model.profile, model.profile.definitions[defined.definition]);
 }
 
+bool IsDefined(const GovernorModel& model, uint32_t number) { return Find(model, number) != nullptr; }
+
 std::optional<uint16_t> ReadValue(const GovernorModel& model, uint32_t number) {
-    const Definition* definition = DefinitionOf(model.profile, number);
-    if (!definition) return std::nullopt;
-    return ValueOf(model, {number, definition});
+    const DefinedNumber* defined = Find(model, number);
+    if (!defined) return std::nullopt;
+    return ValueOf(model, *defined);
 }
 
 bool WriteValue(GovernorModel& model, uint32_t number, uint16_t value) {
-    if (!DefinitionOf(model.profile, number)) return false;
+    if (!IsDefined(model, number)) return false;
     model.values.written[number] = value;
     return true;
 }

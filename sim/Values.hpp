@@ -41,20 +41,27 @@ struct ValueMemory {
     }
 };
 
-// A defined number and the definition that gives it its value: its own,
-// or that of the array it belongs to.
+// A defined number and the position in the profile's definitions of the
+// definition that gives it its value: its own, or that of the array it
+// belongs to.
 struct DefinedNumber {
     uint32_t number;
-    const Definition* definition;
+    size_t definition;
 };
+
+// Every defined number, ascending, all together and by group (the walk that
+// the block transfers pair their values with). A governor's definitions do
+// not change while it runs, so the model builds this once.
+struct NumberIndex {
+    std::vector<DefinedNumber> all;
+    std::array<std::vector<DefinedNumber>, kValueGroupCount> groups;
+};
+NumberIndex IndexNumbers(const DeviceProfile& profile);
 
 // Every defined number: the definitions' own and their array elements'
 // (IntCode other than 0 and a count above 0), ascending.
-std::vector<DefinedNumber> DefinedNumbersWithDefinitions(const DeviceProfile& profile);
 std::vector<uint32_t> DefinedNumbers(const DeviceProfile& profile);
-// The defined numbers of one group, ascending: the walk that the block
-// transfers pair their values with.
-std::vector<DefinedNumber> GroupMembers(const DeviceProfile& profile, ValueGroup group);
+// The defined numbers of one group, ascending.
 std::vector<uint32_t> GroupNumbers(const DeviceProfile& profile, ValueGroup group);
 
 // The values a block of a group read carries: the profile's setting, or as
@@ -64,6 +71,7 @@ size_t ValuesPerReadBlock(const DeviceProfile& profile);
 
 // The value of a defined number.
 uint16_t ValueOf(const GovernorModel& model, const DefinedNumber& defined);
+bool IsDefined(const GovernorModel& model, uint32_t number);
 // The value of a number; nothing for a number without a definition.
 std::optional<uint16_t> ReadValue(const GovernorModel& model, uint32_t number);
 // False (and nothing stored) for a number without a definition.

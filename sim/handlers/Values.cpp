@@ -66,7 +66,7 @@ size_t WriteRawValue(const Request& request, GovernorModel& model, Reply& reply)
 }
 
 size_t ReadGroupBlock(ValueGroup group, GovernorModel& model, Reply& reply) {
-    const std::vector<DefinedNumber> members = GroupMembers(model.profile, group);
+    const std::vector<DefinedNumber>& members = model.numbers.groups[static_cast<size_t>(group)];
     size_t& position = model.values.readPosition[static_cast<size_t>(group)];
     const size_t end = std::min(members.size(), position + ValuesPerReadBlock(model.profile));
     Bytes data;
@@ -79,12 +79,12 @@ size_t ReadGroupBlock(ValueGroup group, GovernorModel& model, Reply& reply) {
 size_t WriteGroupBlock(ValueGroup group, const Request& request, GovernorModel& model, Reply& reply) {
     const IncomingBlock block = ParseBlock(request.bytes + 1, request.size - 1);
     if (block.state == IncomingBlock::State::Incomplete) return kNeedMoreBytes;
-    const std::vector<uint32_t> numbers = GroupNumbers(model.profile, group);
+    const std::vector<DefinedNumber>& members = model.numbers.groups[static_cast<size_t>(group)];
     size_t& position = model.values.writePosition[static_cast<size_t>(group)];
     const size_t count = block.dataLength / kValueBytes;
     // The command byte and the block must not exceed the announced block size.
     const bool withinBlockSize = 1 + block.totalBytes <= model.profile.transferBlockSize;
-    const bool fits = withinBlockSize && block.dataLength % kValueBytes == 0 && position + count <= numbers.size();
+    const bool fits = withinBlockSize && block.dataLength % kValueBytes == 0 && position + count <= members.size();
     const bool damaged = block.state == IncomingBlock::State::Malformed || !block.checksumMatches;
     if (damaged) ++model.framingErrors;
     if (damaged || !fits) {
@@ -93,8 +93,8 @@ size_t WriteGroupBlock(ValueGroup group, const Request& request, GovernorModel& 
         return 1 + block.totalBytes;
     }
     const uint8_t* values = request.bytes + 1 + block.dataOffset;
-    for (size_t i = 0; i < count; ++i) model.values.written[numbers[position++]] = GetWord(values + i * kValueBytes);
-    if (position == numbers.size()) position = 0;  // every value arrived: the next write starts over
+    for (size_t i = 0; i < count; ++i) model.values.written[members[position++].number] = GetWord(values + i * kValueBytes);
+    if (position == members.size()) position = 0;  // every value arrived: the next write starts over
     reply.Status(dev::StatusOk);
     return 1 + block.totalBytes;
 }
