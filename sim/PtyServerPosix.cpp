@@ -20,6 +20,10 @@ constexpr uint32_t kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 constexpr size_t kReadChunk = 512;
 constexpr size_t kPathCapacity = 128;
 constexpr std::chrono::milliseconds kPaceSlice{2};
+// A sleep ends late by the scheduler's wake-up latency, tens of microseconds:
+// the last stretch before paced bytes are due is waited out awake, so that
+// they leave on time and the line keeps to the wire time alone.
+constexpr std::chrono::microseconds kAwakeBeforeDue{150};
 
 // Break marks on a serial device (PARMRK): 0xFF 0x00 and the damaged byte;
 // a data byte 0xFF comes doubled.
@@ -57,6 +61,11 @@ bool SetSpeed(termios& settings, uint32_t rate) {
 
 std::chrono::nanoseconds ByteTime(uint32_t rate) {
     return std::chrono::nanoseconds(std::chrono::seconds(kBitsPerByte)) / std::max<uint32_t>(rate, 1);
+}
+
+void WaitUntil(std::chrono::steady_clock::time_point due) {
+    if (due - std::chrono::steady_clock::now() > kAwakeBeforeDue) std::this_thread::sleep_until(due - kAwakeBeforeDue);
+    while (std::chrono::steady_clock::now() < due) std::this_thread::yield();
 }
 
 bool AllZero(const uint8_t* bytes, size_t n) {
@@ -221,11 +230,10 @@ void PtyServer::Deliver(const uint8_t* bytes, size_t n, uint32_t rate) {
     }
     const bool paced = pacing_.enabled && heldPeer_ >= 0;
     const uint32_t paceRate = pacing_.fixedRate ? pacing_.fixedRate : rate;
-    if (paced) {
-        // The request is complete when its last byte would have arrived.
-        lineFreeAt_ = std::max(Clock::now(), lineFreeAt_) + ByteTime(paceRate) * n;
-        std::this_thread::sleep_until(lineFreeAt_);
-    }
+    // The request is complete when its last byte would have arrived; the
+    // reply is timed from then, so that the simulator's own wake-ups do not
+    // lengthen the line's schedule.
+    if (paced) lineFreeAt_ = std::max(Clock::now(), lineFreeAt_) + ByteTime(paceRate) * n;
     engine_.Feed(bytes, n);
     SendReplies(paced ? paceRate : 0);
     if (heldPeer_ < 0) FollowGovernorRate();
@@ -235,7 +243,7 @@ bool PtyServer::SendReplies(uint32_t paceRate) {
     Bytes reply(engine_.Available());
     engine_.Take(reply.data(), reply.size());
     const auto byteTime = ByteTime(paceRate);
-    const Clock::time_point start = Clock::now();
+    const Clock::time_point start = paceRate != 0 ? lineFreeAt_ : Clock::now();
     size_t sent = 0;
     // Paced bytes go out in slices of a few milliseconds: each byte once its
     // stop bit is through, without waking up for every single one.
@@ -243,9 +251,10 @@ bool PtyServer::SendReplies(uint32_t paceRate) {
     while (sent < reply.size()) {
         size_t due = reply.size();
         if (paceRate != 0) {
-            due = std::min(reply.size(), static_cast<size_t>((Clock::now() - start) / byteTime));
+            const Clock::duration elapsed = std::max(Clock::now() - start, Clock::duration::zero());
+            due = std::min(reply.size(), static_cast<size_t>(elapsed / byteTime));
             if (due == sent) {
-                std::this_thread::sleep_until(start + byteTime * std::min(reply.size(), sent + slice));
+                WaitUntil(start + byteTime * std::min(reply.size(), sent + slice));
                 continue;
             }
         }
