@@ -33,7 +33,7 @@ class Builder {
 public:
     void Add(uint32_t number, std::string name, int min, int max, std::string unit, uint8_t intCode,
              uint8_t format = 0, uint8_t count = 0) {
-        defs_.push_back({number, std::move(name), Raw(min), Raw(max), std::move(unit), intCode, format, count});
+        defs_.push_back({number, std::move(name), Raw(min), Raw(max), std::move(unit), intCode, format, count, {}});
     }
     // An array of `elements` values: the governor sends one record whose count
     // is the number of further elements; their numbers follow the first.
@@ -41,6 +41,8 @@ public:
                uint8_t format, uint8_t elements) {
         Add(number, std::move(name), min, max, std::move(unit), intCode, format, static_cast<uint8_t>(elements - 1));
     }
+    // The raw value the last definition added starts with.
+    void StartAt(int value) { defs_.back().startValue = Raw(value); }
     std::vector<Definition> Take() { return std::move(defs_); }
 
 private:
@@ -89,15 +91,23 @@ void FuelParameters(Builder& b) {
 }
 
 // Range parameters: each pair limits a parameter with IntCode 250, whose
-// min and max are the pair's numbers.
+// min and max are the pair's numbers. The pairs start at limits a governor
+// ships with, so that the parameters they limit have a range to move in.
 void RangeParameters(Builder& b) {
     b.Add(100, "SpeedLimitLow", 0, 2400, "rpm", code::Positive);
+    b.StartAt(600);
     b.Add(101, "SpeedLimitHigh", 0, 2400, "rpm", code::Positive);
+    b.StartAt(1800);
     b.Add(102, "SpeedSetpointUser", 100, 101, "rpm", code::Range);
+    b.StartAt(1500);
     b.Add(103, "TempLimitLow", -400, 1500, "\xB0""C", code::SignedWord, Decimals(1));
+    b.StartAt(-200);
     b.Add(104, "TempLimitHigh", -400, 1500, "\xB0""C", code::SignedWord, Decimals(1));
+    b.StartAt(1100);
     b.Add(105, "TempWarning", 103, 104, "\xB0""C", code::Range);
+    b.StartAt(95);
     b.Add(106, "TempShutdown", 103, 104, "\xB0""C", code::Range);
+    b.StartAt(105);
 }
 
 void CommunicationParameters(Builder& b) {

@@ -28,6 +28,10 @@ struct Definition {
     uint8_t intCode = 0;
     uint8_t format = 0;
     uint8_t count = 0;  // with an IntCode other than 0: further array elements
+    // The raw value the governor holds until one is written; none: the
+    // generic start value (Values.hpp). Not part of the record on the wire,
+    // so not compared.
+    std::optional<uint16_t> startValue;
 
     bool operator==(const Definition& other) const;
 };

@@ -16,6 +16,7 @@ constexpr uint8_t kScaledFormat = 0x08;
 constexpr uint8_t kRangeIntCode = 250;
 
 uint16_t InitialValue(const DeviceProfile& profile, const Definition& definition) {
+    if (definition.startValue) return *definition.startValue;
     if (definition.intCode == kRangeIntCode) return 0;
     if (definition.format & kScaledFormat) {
         return definition.intCode < profile.intCodes.size() ? profile.intCodes[definition.intCode].min

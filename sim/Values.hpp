@@ -1,8 +1,8 @@
 // The governor's raw values: one 16-bit word for every number it defines,
 // array elements included. A value that nobody has written yet holds its
-// initial value, worked out from its definition: 0 where the definition
-// allows 0, else its lowest value (for a scaled one, the lowest word of its
-// IntCode). Tests read and change the values through ReadValue and
+// initial value: its definition's start value where it has one, else worked
+// out from the definition: 0 where it allows 0, else its lowest value (for a
+// scaled one, the lowest word of its IntCode). Tests read and change the values through ReadValue and
 // WriteValue, as the host does over the line.
 #pragma once
 

@@ -299,7 +299,7 @@ protected:
     static vekgov::DeviceProfile DefaultWithParameters(uint32_t count) {
         vekgov::DeviceProfile profile = *vekgov::FindProfile("default");
         std::vector<vekgov::Definition> definitions = profile.definitions;
-        for (uint32_t i = 0; i < count; ++i) definitions.push_back({10000 + i, "Extra", 0, 100, "", 1, 0, 0});
+        for (uint32_t i = 0; i < count; ++i) definitions.push_back({10000 + i, "Extra", 0, 100, "", 1, 0, 0, {}});
         std::string error;
         EXPECT_TRUE(vekgov::AttachDefinitions(profile, definitions, error)) << error;
         return profile;

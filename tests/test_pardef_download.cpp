@@ -375,8 +375,8 @@ TEST(SimulatedDownloadDetails, WideProfileKeepsLongNamesAndNumbers) {
     vekgov::DeviceProfile profile = *vekgov::FindProfile("wide");
     std::string error;
     ASSERT_TRUE(vekgov::AttachDefinitions(profile,
-                                          {{70001, "A Name Of Thirty Characters 12", 0xFF38, 200, "%", 3, 0x10, 1},
-                                           {2999, "Timer", 0, 65535, "ms", 6, 0, 0}},
+                                          {{70001, "A Name Of Thirty Characters 12", 0xFF38, 200, "%", 3, 0x10, 1, {}},
+                                           {2999, "Timer", 0, 65535, "ms", 6, 0, 0, {}}},
                                           error));
     profile.definitionBlockBytes = 50;  // one record a block
     vekgov::InProcessHost host(profile);

@@ -97,7 +97,7 @@ TEST(SimDefinitions, WideNumbersNeedAWideProfile) {
 }
 
 TEST(SimDefinitions, RecordBytesInBothLayouts) {
-    const Definition d{0x00012345, "Oil Temp", 0xFF9C, 0x0064, "\xB0" "C", 5, 0x10, 2};
+    const Definition d{0x00012345, "Oil Temp", 0xFF9C, 0x0064, "\xB0" "C", 5, 0x10, 2, {}};
     Bytes narrow;
     AppendDefinition(narrow, d, {2, 20});
     const Bytes expectedNarrow = {0x45, 0x23, 'O', 'i', 'l', ' ', 'T', 'e', 'm', 'p', 0, 0, 0, 0, 0,   0, 0, 0,
@@ -161,9 +161,9 @@ TEST(SimDefinitionFile, ReadsDefinitionsSettingsAndComments) {
     ASSERT_TRUE(file) << error;
     EXPECT_EQ(file->blockBytes, 256);
     ASSERT_EQ(file->definitions.size(), 3u);
-    EXPECT_EQ(file->definitions[0], (Definition{1, "Idle Speed", 400, 1500, "rpm", 4, 0, 0}));
-    EXPECT_EQ(file->definitions[1], (Definition{0x10000, "Big", 0xFF9C, 100, "\xB0" "C", 3, 0x10, 2}));
-    EXPECT_EQ(file->definitions[2], (Definition{7, "", 0, 0, "", 0, 0, 0}));
+    EXPECT_EQ(file->definitions[0], (Definition{1, "Idle Speed", 400, 1500, "rpm", 4, 0, 0, {}}));
+    EXPECT_EQ(file->definitions[1], (Definition{0x10000, "Big", 0xFF9C, 100, "\xB0" "C", 3, 0x10, 2, {}}));
+    EXPECT_EQ(file->definitions[2], (Definition{7, "", 0, 0, "", 0, 0, 0, {}}));
 }
 
 TEST(SimDefinitionFile, MistakesNameTheirLine) {

@@ -33,7 +33,7 @@ TEST_F(ValuesTool, GetShowsRealValuesWithUnitOrRawWords) {
     EXPECT_EQ(real.status, 0) << real.output;
     EXPECT_TRUE(HasLine(real.output, "IdleSpeed (1) = 400 rpm")) << real.output;
     EXPECT_TRUE(HasLine(real.output, "CanNodeId (120) = 00 Hex")) << real.output;
-    EXPECT_EQ(LastLine(real.output), "TempLimitLow (103) = 0.0 \xC2\xB0" "C");
+    EXPECT_EQ(LastLine(real.output), "TempLimitLow (103) = -20.0 \xC2\xB0" "C");
 
     const vektest::ToolRun raw = RunTool("get 1 --raw");
     EXPECT_EQ(raw.status, 0) << raw.output;
