@@ -75,7 +75,9 @@ public:
     void put(Char c) { text_.push_back(c); }
     void put(const Char* text, std::size_t count) { text_.append(text, count); }
     void widen(const char* bytes, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i) text_.push_back(static_cast<unsigned char>(bytes[i]));
+        const std::size_t at = text_.size();
+        text_.resize(at + count);
+        for (std::size_t i = 0; i < count; ++i) text_[at + i] = static_cast<unsigned char>(bytes[i]);
     }
     void fill(Char c, std::size_t count) { text_.append(count, c); }
 
@@ -410,9 +412,13 @@ std::size_t FormatInto(Char* out, std::size_t capacity, TextView format,
     return sink.size();
 }
 
+// Room reserved beyond the format for what its arguments usually add, so
+// that a line of a few fields grows its text once.
+constexpr std::size_t kUsualArgumentsLength = 48;
+
 Text FormatToText(TextView format, std::initializer_list<FormatArg> args) {
     Text text;
-    text.reserve(format.size() + 16);
+    text.reserve(format.size() + kUsualArgumentsLength);
     StringSink sink(text);
     FormatTo(sink, format, args);
     return text;
@@ -425,10 +431,16 @@ Text Widen(std::string_view bytes) {
 }
 
 std::string Narrow(TextView text) {
-    std::string bytes(text.size(), '\0');
-    for (std::size_t i = 0; i < text.size(); ++i)
-        bytes[i] = static_cast<char>(text[i] > 0xFF ? kUnknownByte : text[i]);
+    std::string bytes;
+    AppendNarrowed(bytes, text);
     return bytes;
+}
+
+void AppendNarrowed(std::string& bytes, TextView text) {
+    const std::size_t at = bytes.size();
+    bytes.resize(at + text.size());
+    char* out = bytes.data() + at;
+    for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] > 0xFF ? kUnknownByte : text[i]);
 }
 
 std::string ToUtf8(TextView text) {

@@ -133,6 +133,7 @@ Text Format(TextView format, Args... args) {
 Text Widen(std::string_view bytes);
 // 16-bit text narrowed to bytes; code units above 255 become '?'.
 std::string Narrow(TextView text);
+void AppendNarrowed(std::string& bytes, TextView text);
 // UTF-8 conversions for the operating system's paths and the terminal: a
 // broken UTF-8 sequence becomes U+FFFD, half a surrogate pair becomes '?'.
 std::string ToUtf8(TextView text);

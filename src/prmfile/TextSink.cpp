@@ -13,13 +13,12 @@ FileSink::~FileSink() {
 void FileSink::Write(std::string_view text) {
     // Files are written in binary mode, with the line ends of a text file
     // of the Windows family on every platform.
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 16);
+    bytes_.clear();
     for (char c : text) {
-        if (c == '\n') bytes += '\r';
-        bytes += c;
+        if (c == '\n') bytes_ += '\r';
+        bytes_ += c;
     }
-    std::fwrite(bytes.data(), 1, bytes.size(), file_);
+    std::fwrite(bytes_.data(), 1, bytes_.size(), file_);
 }
 
 void BufferSink::Write(std::string_view text) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace vek {
@@ -17,7 +18,14 @@ public:
     // Writes 8-bit text whose lines end in LF.
     virtual void Write(std::string_view text) = 0;
     // 16-bit text, each character narrowed to one byte.
-    void Write(TextView text) { Write(std::string_view(Narrow(text))); }
+    void Write(TextView text) {
+        narrowed_.clear();
+        AppendNarrowed(narrowed_, text);
+        Write(std::string_view(narrowed_));
+    }
+
+private:
+    std::string narrowed_;  // kept for the next line, with its capacity
 };
 
 // An open file, closed at the end of the sink's life.
@@ -33,6 +41,7 @@ public:
 
 private:
     std::FILE* file_;
+    std::string bytes_;  // the text with CR LF line ends, kept for the next line
 };
 
 // capacity bytes at buffer; what does not fit is cut off, and no
