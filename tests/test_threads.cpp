@@ -6,6 +6,7 @@
 #include "support/Operations.hpp"
 
 #include "DeviceCommands.hpp"
+#include "Framing.hpp"
 #include "Governor.hpp"
 #include "InProcessHost.hpp"
 #include "Profiles.hpp"
@@ -117,6 +118,46 @@ TEST(GovernorFramingErrors, CountsUnknownBytesAndDamagedWritesOnly) {
     EXPECT_EQ(engine.FramingErrors(), 1u);
     feed({vekgov::dev::WriteRawValue, number, 0, value, 0, 0, 0});  // wrong sum
     EXPECT_EQ(engine.FramingErrors(), 2u);
+    // An extended command whose block fails its checksum; then one whose
+    // intact block is too short for a sub-command, which is refused only.
+    std::vector<uint8_t> damaged{vekgov::dev::Extended};
+    const vekgov::Bytes block = vekgov::EncodeBlock(vekgov::Bytes{0x01, 0x00});
+    damaged.insert(damaged.end(), block.begin(), block.end());
+    damaged.back() ^= 0x01;
+    feed(damaged);
+    EXPECT_EQ(engine.FramingErrors(), 3u);
+    std::vector<uint8_t> tooShort{vekgov::dev::Extended};
+    const vekgov::Bytes shortBlock = vekgov::EncodeBlock(vekgov::Bytes{0x01});
+    tooShort.insert(tooShort.end(), shortBlock.begin(), shortBlock.end());
+    feed(tooShort);
+    EXPECT_EQ(engine.FramingErrors(), 3u);
+}
+
+// Failures logged from several threads at once, the first of them opening
+// the log file: one file, every line whole.
+TEST(ThreadsLogging, LinesFromManyThreadsAllArriveWhole) {
+    vektest::ResetLibraryState();
+    vektest::LogCapture log;
+    constexpr int kThreads = 6;
+    constexpr int kLinesEach = 300;
+    constexpr uint32_t kUndefined = 65000;
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&ready] {
+            ++ready;
+            while (ready.load() < kThreads) std::this_thread::yield();
+            double value = 0;
+            for (int i = 0; i < kLinesEach; ++i) VekGetRealValue(kUndefined, &value);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+
+    const std::vector<std::string> lines = log.Lines();
+    EXPECT_EQ(lines.size(), static_cast<size_t>(kThreads * kLinesEach));
+    for (const std::string& line : lines) {
+        ASSERT_EQ(line, "VekGetRealValue: failed to call VekGetParDef(65000)");
+    }
 }
 
 }  // namespace

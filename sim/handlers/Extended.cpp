@@ -10,7 +10,7 @@ namespace {
 constexpr size_t kSubCommandBytes = 2;
 
 size_t HandleExtended(const ProtocolEngine& engine, const Request& request, GovernorModel& model, Reply& reply) {
-    const CommandBlock block = TakeCommandBlock(request, kSubCommandBytes, reply);
+    const CommandBlock block = TakeCommandBlock(request, kSubCommandBytes, model, reply);
     if (!block.data) return block.consumed;
     const ExtendedHandler* handler = engine.FindExtended(GetWord(block.data));
     if (handler) {
@@ -23,13 +23,15 @@ size_t HandleExtended(const ProtocolEngine& engine, const Request& request, Gove
 
 }  // namespace
 
-CommandBlock TakeCommandBlock(const Request& request, size_t minLength, Reply& reply) {
+CommandBlock TakeCommandBlock(const Request& request, size_t minLength, GovernorModel& model, Reply& reply) {
     constexpr size_t kBlockAt = 1;  // after the command byte
     const IncomingBlock block = ParseBlock(request.bytes + kBlockAt, request.size - kBlockAt);
     CommandBlock taken;
     if (block.state == IncomingBlock::State::Incomplete) return taken;
     taken.consumed = kBlockAt + block.totalBytes;
-    if (block.state == IncomingBlock::State::Malformed || !block.checksumMatches || block.dataLength < minLength) {
+    const bool damaged = block.state == IncomingBlock::State::Malformed || !block.checksumMatches;
+    if (damaged) ++model.framingErrors;
+    if (damaged || block.dataLength < minLength) {
         reply.Status(dev::StatusRefused);
         return taken;
     }

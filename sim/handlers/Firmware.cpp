@@ -54,7 +54,7 @@ void Dispatch(uint8_t subCommand, const uint8_t* args, size_t n, GovernorModel& 
 }
 
 size_t ExtendedFirmware(const Request& request, GovernorModel& model, Reply& reply) {
-    const CommandBlock block = TakeCommandBlock(request, kSubCommandBytes, reply);
+    const CommandBlock block = TakeCommandBlock(request, kSubCommandBytes, model, reply);
     if (block.data) Dispatch(block.data[0], block.data + kSubCommandBytes, block.length - kSubCommandBytes, model, reply);
     return block.consumed;
 }

@@ -9,13 +9,14 @@ namespace vekgov {
 // The checked block that follows a request's command byte. While the block
 // is incomplete `consumed` is kNeedMoreBytes; a block that is broken, fails
 // its checksum or holds fewer than minLength data bytes is answered with the
-// refusing status and has no data.
+// refusing status and has no data; a broken one or a wrong checksum counts
+// as a framing error.
 struct CommandBlock {
     size_t consumed = kNeedMoreBytes;
     const uint8_t* data = nullptr;
     size_t length = 0;
 };
-CommandBlock TakeCommandBlock(const Request& request, size_t minLength, Reply& reply);
+CommandBlock TakeCommandBlock(const Request& request, size_t minLength, GovernorModel& model, Reply& reply);
 
 // Framing of the extended command; its sub-commands come from the areas.
 void RegisterExtendedCommand(ProtocolEngine& engine);

@@ -23,7 +23,7 @@ size_t Start(const Request&, GovernorModel& model, Reply& reply) {
 }
 
 size_t Configure(const Request& request, GovernorModel& model, Reply& reply) {
-    const CommandBlock block = TakeCommandBlock(request, 0, reply);
+    const CommandBlock block = TakeCommandBlock(request, 0, model, reply);
     if (block.data) reply.Status(ConfigureTimedList(model, block.data, block.length));
     return block.consumed;
 }

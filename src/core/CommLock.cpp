@@ -4,7 +4,7 @@
 
 namespace vek {
 
-CommLock::CommLock() { platform::LockCommMutex(); }
-CommLock::~CommLock() { platform::UnlockCommMutex(); }
+CommLock::CommLock() { platform::LockProcessMutex(platform::ProcessMutex::Comm); }
+CommLock::~CommLock() { platform::UnlockProcessMutex(platform::ProcessMutex::Comm); }
 
 }  // namespace vek

@@ -20,6 +20,16 @@ Text TimeStamp() {
                   now.minute, now.second);
 }
 
+// Holds the log's mutex: the file is opened once, and lines from several
+// threads come out whole.
+class LogLock {
+public:
+    LogLock() { platform::LockProcessMutex(platform::ProcessMutex::Log); }
+    ~LogLock() { platform::UnlockProcessMutex(platform::ProcessMutex::Log); }
+    LogLock(const LogLock&) = delete;
+    LogLock& operator=(const LogLock&) = delete;
+};
+
 bool EnsureLogFileOpen(CoreState& core) {
     if (core.logFile) return true;
     // Binary mode: the line ends are written as CR LF on every platform.
@@ -40,6 +50,7 @@ const Char* TranslateText(const Char* text, Char* buffer) {
 
 void LogLine(TextView message) {
     CoreState& core = Core();
+    LogLock lock;
     if (core.logFileName[0] == 0) return;
 
     Text line = TimeStamp();
@@ -50,6 +61,16 @@ void LogLine(TextView message) {
     bytes += "\r\n";
     std::fwrite(bytes.data(), 1, bytes.size(), core.logFile);
     std::fflush(core.logFile);
+}
+
+void SetLogFileName(TextView name) {
+    CoreState& core = Core();
+    LogLock lock;
+    CopyText(core.logFileName, kLogFileNameCapacity, name);
+    if (core.logFile) {
+        std::fclose(core.logFile);
+        core.logFile = nullptr;
+    }
 }
 
 int32_t VEK_CALL ShowImportantErrorBox(void*, const VekChar* text) {

@@ -31,6 +31,9 @@ private:
 
 // Writes one already formatted message as a log line (time stamp, CR LF).
 void LogLine(TextView message);
+// The log goes to the file of this name from the next line on (empty: no
+// log); an open log file is closed.
+void SetLogFileName(TextView name);
 
 // Formats a message (not translated) and writes it to the log file.
 template <class... Args>

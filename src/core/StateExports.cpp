@@ -1,6 +1,7 @@
 // The exports that set and read the library frame's state. None takes the
 // communication lock.
 #include "VekLib.h"
+#include "core/Report.hpp"
 #include "core/State.hpp"
 
 namespace {
@@ -38,12 +39,7 @@ VEK_API VekStruct* VEK_CALL VekGetVekStruct(void) { return &vek::Device(); }
 VEK_API uint32_t VEK_CALL VekGetLastError(void) { return vek::Core().lastStatus; }
 
 VEK_API int32_t VEK_CALL VekSetLogFile(const VekChar* name) {
-    vek::CoreState& core = vek::Core();
-    vek::CopyText(core.logFileName, vek::kLogFileNameCapacity, name ? vek::FromApi(name) : u"");
-    if (core.logFile) {
-        std::fclose(core.logFile);
-        core.logFile = nullptr;
-    }
+    vek::SetLogFileName(name ? vek::FromApi(name) : u"");
     return 0;
 }
 

@@ -36,9 +36,13 @@ inline void SleepMs(uint32_t ms) { CurrentClock().sleep(ms); }
 inline DateTime LocalNow() { return CurrentClock().localNow(); }
 inline DateTime UtcNow() { return CurrentClock().utcNow(); }
 
-// The process-wide recursive mutex behind CommLock (made at first use).
-void LockCommMutex();
-void UnlockCommMutex();
+// The process-wide recursive mutexes, made at first use and never destroyed:
+// the one behind CommLock, and the one that keeps the log file and its
+// lines whole when several threads log.
+enum class ProcessMutex { Comm, Log };
+constexpr int kProcessMutexCount = 2;
+void LockProcessMutex(ProcessMutex which);
+void UnlockProcessMutex(ProcessMutex which);
 
 // The default important-error display: a message box on Windows, one line
 // "Important error: <text>" on standard error elsewhere.

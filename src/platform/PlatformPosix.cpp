@@ -47,18 +47,18 @@ DateTime UtcDateTime() {
     return FromTm(t);
 }
 
-pthread_mutex_t& CommMutex() {
-    // Made at first use and never destroyed, like the lock it stands for.
-    static pthread_mutex_t* mutex = [] {
-        auto* m = new pthread_mutex_t;
+pthread_mutex_t& MutexOf(ProcessMutex which) {
+    // Made at first use and never destroyed, like the locks they stand for.
+    static pthread_mutex_t* mutexes = [] {
+        auto* made = new pthread_mutex_t[kProcessMutexCount];
         pthread_mutexattr_t attributes;
         pthread_mutexattr_init(&attributes);
         pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
-        pthread_mutex_init(m, &attributes);
+        for (int i = 0; i < kProcessMutexCount; ++i) pthread_mutex_init(&made[i], &attributes);
         pthread_mutexattr_destroy(&attributes);
-        return m;
+        return made;
     }();
-    return *mutex;
+    return mutexes[static_cast<int>(which)];
 }
 
 // strerror_r comes in two flavours: the XSI one fills the buffer and returns
@@ -73,8 +73,8 @@ const Clock& SystemClock() {
     return clock;
 }
 
-void LockCommMutex() { pthread_mutex_lock(&CommMutex()); }
-void UnlockCommMutex() { pthread_mutex_unlock(&CommMutex()); }
+void LockProcessMutex(ProcessMutex which) { pthread_mutex_lock(&MutexOf(which)); }
+void UnlockProcessMutex(ProcessMutex which) { pthread_mutex_unlock(&MutexOf(which)); }
 
 void ShowImportantError(const Char* text, const Char*) {
     // Without a desktop message box the text goes to standard error, once.

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 namespace vek::platform {
@@ -28,10 +29,14 @@ DateTime UtcDateTime() {
     return FromSystemTime(t);
 }
 
-HANDLE CommMutex() {
-    // An unnamed mutex, made at first use (not owned) and never closed.
-    static HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
-    return mutex;
+HANDLE MutexOf(ProcessMutex which) {
+    // Unnamed mutexes, made at first use (not owned) and never closed.
+    static const std::array<HANDLE, kProcessMutexCount> mutexes = [] {
+        std::array<HANDLE, kProcessMutexCount> made{};
+        for (HANDLE& mutex : made) mutex = CreateMutexA(nullptr, FALSE, nullptr);
+        return made;
+    }();
+    return mutexes[static_cast<int>(which)];
 }
 
 const wchar_t* Wide(const Char* text) { return reinterpret_cast<const wchar_t*>(text); }
@@ -43,8 +48,8 @@ const Clock& SystemClock() {
     return clock;
 }
 
-void LockCommMutex() { WaitForSingleObject(CommMutex(), INFINITE); }
-void UnlockCommMutex() { ReleaseMutex(CommMutex()); }
+void LockProcessMutex(ProcessMutex which) { WaitForSingleObject(MutexOf(which), INFINITE); }
+void UnlockProcessMutex(ProcessMutex which) { ReleaseMutex(MutexOf(which)); }
 
 void ShowImportantError(const Char* text, const Char* caption) {
     MessageBoxW(GetForegroundWindow(), Wide(text), Wide(caption), MB_ICONERROR);

@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vek::serial_device {
@@ -72,6 +73,12 @@ ReceiveBuffer& Received() {
     return buffer;
 }
 
+// The rate the one open port runs at; 0 while it is not known.
+uint32_t& LineRate() {
+    static uint32_t rate = 0;
+    return rate;
+}
+
 bool SetSpeed(termios& settings, uint32_t rate) {
     const Speed* speed = FindRate(rate);
     if (!speed) {
@@ -111,6 +118,24 @@ bool WaitFor(int fd, short events, Clock::time_point deadline, bool& ready) {
     }
 }
 
+constexpr uint32_t kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+// Waits shorter than this are left to poll().
+constexpr std::chrono::milliseconds kShortestWireWait{2};
+// The wait ends this long before the last missing byte is due, so that
+// poll() takes the final bytes as they come.
+constexpr std::chrono::milliseconds kWakeBeforeDue{1};
+
+// Part of a reply has come; the rest cannot be there before the wire has
+// carried it. Sleeping through that time, instead of waking up for every
+// few bytes that trickle in, keeps the waiting thread idle.
+void WaitForWire(int32_t missing, Clock::time_point deadline) {
+    const uint32_t rate = LineRate();
+    if (rate == 0) return;
+    const std::chrono::microseconds wire(static_cast<uint64_t>(missing) * kBitsPerByte * 1000000 / rate);
+    const Clock::time_point until = std::min(Clock::now() + wire - kWakeBeforeDue, deadline);
+    if (until - Clock::now() >= kShortestWireWait) std::this_thread::sleep_until(until);
+}
+
 }  // namespace
 
 Text DevicePath(TextView portName) {
@@ -139,6 +164,7 @@ bool Open(const Char* portName, PortHandle& handle) {
 
 bool Close(PortHandle handle) {
     Received().Clear();
+    LineRate() = 0;
     const int fd = Descriptor(handle);
     // The exclusive mark outlives the descriptor while another process holds
     // the device open; lift it so that the port can be opened again.
@@ -155,6 +181,7 @@ bool ApplyLineSettings(PortHandle handle, uint32_t rate) {
     settings.c_cc[VTIME] = 0;
     if (!SetSpeed(settings, rate)) return false;
     if (tcsetattr(Descriptor(handle), TCSANOW, &settings) != 0) return false;
+    LineRate() = rate;
     // Pseudo-terminals have no modem lines; there is nothing to drop then.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ioctl(Descriptor(handle), TIOCMBIC, &lines);
@@ -175,7 +202,9 @@ bool WriteRate(PortHandle handle, uint32_t rate) {
     if (tcgetattr(Descriptor(handle), &settings) != 0) return false;
     if (!SetSpeed(settings, rate)) return false;
     // Bytes still on their way leave at the rate they were written with.
-    return tcsetattr(Descriptor(handle), TCSADRAIN, &settings) == 0;
+    if (tcsetattr(Descriptor(handle), TCSADRAIN, &settings) != 0) return false;
+    LineRate() = rate;
+    return true;
 }
 
 bool ApplyTimeouts(PortHandle handle, int32_t) {
@@ -227,6 +256,7 @@ ReadOutcome Read(PortHandle handle, uint8_t* buffer, int32_t count, int32_t time
             outcome.missing -= n;
             continue;
         }
+        if (outcome.lastCallBytes > 0) WaitForWire(outcome.missing, deadline);
         bool ready = false;
         if (!WaitFor(fd, POLLIN, deadline, ready)) return outcome;
         if (!ready) break;  // timed out with what has arrived
