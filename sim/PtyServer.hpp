@@ -25,6 +25,11 @@ namespace vekgov {
 struct Pacing {
     bool enabled = false;
     uint32_t fixedRate = 0;  // 0: the rate the host set on its side
+    // Sleeps end late by the scheduler's wake-up latency (tens of
+    // microseconds). A punctual line waits out the last stretch before each
+    // due time awake, so that its bytes leave on time: for measurements,
+    // at the price of processor time.
+    bool punctual = false;
 };
 
 class PtyServer {

@@ -20,9 +20,7 @@ constexpr uint32_t kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 constexpr size_t kReadChunk = 512;
 constexpr size_t kPathCapacity = 128;
 constexpr std::chrono::milliseconds kPaceSlice{2};
-// A sleep ends late by the scheduler's wake-up latency, tens of microseconds:
-// the last stretch before paced bytes are due is waited out awake, so that
-// they leave on time and the line keeps to the wire time alone.
+// How long before paced bytes are due a punctual line stops sleeping.
 constexpr std::chrono::microseconds kAwakeBeforeDue{150};
 
 // Break marks on a serial device (PARMRK): 0xFF 0x00 and the damaged byte;
@@ -63,7 +61,11 @@ std::chrono::nanoseconds ByteTime(uint32_t rate) {
     return std::chrono::nanoseconds(std::chrono::seconds(kBitsPerByte)) / std::max<uint32_t>(rate, 1);
 }
 
-void WaitUntil(std::chrono::steady_clock::time_point due) {
+void WaitUntil(std::chrono::steady_clock::time_point due, bool punctual) {
+    if (!punctual) {
+        std::this_thread::sleep_until(due);
+        return;
+    }
     if (due - std::chrono::steady_clock::now() > kAwakeBeforeDue) std::this_thread::sleep_until(due - kAwakeBeforeDue);
     while (std::chrono::steady_clock::now() < due) std::this_thread::yield();
 }
@@ -254,7 +256,7 @@ bool PtyServer::SendReplies(uint32_t paceRate) {
             const Clock::duration elapsed = std::max(Clock::now() - start, Clock::duration::zero());
             due = std::min(reply.size(), static_cast<size_t>(elapsed / byteTime));
             if (due == sent) {
-                WaitUntil(start + byteTime * std::min(reply.size(), sent + slice));
+                WaitUntil(start + byteTime * std::min(reply.size(), sent + slice), pacing_.punctual);
                 continue;
             }
         }

@@ -25,7 +25,9 @@ SimulatedLine::SimulatedLine(vekgov::DeviceProfile profile, bool paced) : govern
         std::fprintf(stderr, "no pseudo-terminal: %s\n", error.c_str());
         return;
     }
-    pty_->SetPacing(vekgov::Pacing{paced, 0});
+    // A measuring line: its bytes leave when due, not when the simulator's
+    // thread happens to wake up.
+    pty_->SetPacing(vekgov::Pacing{paced, 0, true});
     thread_ = std::thread([this] {
         prctl(PR_SET_TIMERSLACK, kTimerSlackNs);
         std::string ignored;
