@@ -39,7 +39,10 @@ public:
     }
     void Send(std::initializer_list<uint8_t> bytes) {
         const std::vector<uint8_t> data(bytes);
-        ASSERT_EQ(write(master_, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+        SendBytes(data.data(), data.size());
+    }
+    void SendBytes(const uint8_t* bytes, size_t count) {
+        ASSERT_EQ(write(master_, bytes, count), static_cast<ssize_t>(count));
     }
     // Whatever the library has written so far.
     std::vector<uint8_t> Received() {
@@ -112,6 +115,34 @@ TEST_F(SerialPosix, AReadGathersAReplyArrivingInPieces) {
     EXPECT_EQ(stream()->Read(stream(), reply, 4), 1);
     rest.join();
     EXPECT_EQ(std::vector<uint8_t>(reply, reply + 4), (std::vector<uint8_t>{0x11, 0x22, 0x33, 0x44}));
+}
+
+// After the first part of a long reply the read sleeps through the wire time
+// of the rest; pieces that come meanwhile, and those that come later, all
+// end up in the reply, and a rest that never comes fails at the time-out.
+TEST_F(SerialPosix, TheRestOfALongReplyIsWaitedForWithinTheTimeout) {
+    ASSERT_TRUE(OpenAt("9600"));
+    stream()->SetTimeout(stream(), 5000);
+    constexpr size_t kPiece = 100;
+    std::vector<uint8_t> sent;
+    for (size_t i = 0; i < 2 + 3 * kPiece; ++i) sent.push_back(static_cast<uint8_t>(i * 7));
+    pty.Send({sent[0], sent[1]});
+    std::thread rest([this, &sent] {
+        for (size_t piece = 0; piece < 3; ++piece) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(piece == 2 ? 400 : 20));
+            pty.SendBytes(sent.data() + 2 + piece * kPiece, kPiece);
+        }
+    });
+    std::vector<uint8_t> reply(sent.size());
+    EXPECT_EQ(stream()->Read(stream(), reply.data(), static_cast<int32_t>(reply.size())), 1);
+    rest.join();
+    EXPECT_EQ(reply, sent);
+
+    stream()->SetTimeout(stream(), 100);
+    pty.Send({0x01, 0x02});
+    EXPECT_EQ(stream()->Read(stream(), reply.data(), 202), 0);
+    EXPECT_EQ(log.Lines().front(),
+              "Read error after 100 msec (received 2 [B], expected 202 [B], remained 200 [B] and result 1)");
 }
 
 TEST_F(SerialPosix, AReplyCutShortKeepsWhatArrivedAndLogsTheRest) {
