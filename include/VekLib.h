@@ -304,7 +304,10 @@ VEK_API int32_t VEK_CALL VekGetValueMinMax(uint32_t id, VekChar* low, uint16_t l
 VEK_API int32_t VEK_CALL VekGetValueRange(uint32_t id, VekChar* text);
 /* Parses, range-checks and stores (and with direct set on, writes) a typed value. 1 or 0. */
 VEK_API int32_t VEK_CALL VekSetValue(uint32_t id, const VekChar* text);
-/* Converts a raw value of id to its real value. 1 or 0. */
+/* Converts a raw value of id to its real value. 1 or 0. For IntCode 250 the
+   range comes from the two range parameters' cached values; one whose
+   RawValue is 0 and was never read from the governor or set through the
+   library is read from the governor first (one exchange). */
 VEK_API int32_t VEK_CALL VekConvertToRealValue(uint32_t id, uint16_t raw, double* value);
 /* The real value of the stored raw value of id. 1 or 0. */
 VEK_API int32_t VEK_CALL VekGetRealValue(uint32_t id, double* value);

@@ -269,6 +269,28 @@ TEST(PrmSimulatedGovernor, ItsOwnFileLoadsBackUnchanged) {
     EXPECT_EQ(LibraryValues(), before);
 }
 
+// A range limit that the file sets to 0 keeps that value: the conversions
+// of the parameters it limits take the file's 0, not the governor's value.
+TEST(PrmSimulatedGovernor, ARangeLimitSetToZeroByTheFileReachesTheGovernor) {
+    vektest::LogCapture log;
+    vekgov::InProcessHost host(*vekgov::FindProfile("default"));
+    ASSERT_EQ(VekInit(), 1);
+    ASSERT_EQ(VekReadAllParDef(), 1);
+    std::vector<char> buffer(64 * 1024);
+    int32_t size = static_cast<int32_t>(buffer.size());
+    ASSERT_EQ(VekDownloadPrmBuffer(buffer.data(), &size), 1);
+    std::string text(buffer.data(), static_cast<size_t>(size));
+    const std::string limitLine = "   100 SpeedLimitLow        =     600 rpm    ";
+    const size_t at = text.find(limitLine);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, limitLine.size(), "   100 SpeedLimitLow        =       0 rpm    ");
+
+    EXPECT_EQ(VekUploadPrmBuffer(text.data(), static_cast<uint32_t>(text.size()), 0), 1) << log.RawText();
+    EXPECT_EQ(*vekgov::ReadValue(host.Model(), 100), 0);
+    EXPECT_EQ(VekGetParDef(100)->RawValue, 0);
+    EXPECT_EQ(*vekgov::ReadValue(host.Model(), 102), 1500);  // 1500 rpm lies in 0 .. 1800
+}
+
 // A governor with every kind of value: plain, signed, decimals, scaled,
 // hexadecimal, a range parameter, arrays, a second page, measurements,
 // functions and curves; each value set to one that its text gives back.

@@ -98,6 +98,27 @@ TEST_F(RealValues, RangeParameterIsFetchedOnceThenTakenFromTheCache) {
     EXPECT_EQ(line.Written().size(), 3u);  // one read only
 }
 
+// 0 means "not read yet" only until a 0 has been read or set: then it is
+// the range parameter's value and is not fetched again.
+TEST_F(RealValues, ARangeParameterReadAsZeroIsNotFetchedAgain) {
+    Define(10, -1000, 1000, 0x10, intcode::Signed);  // RawValue 0: not read yet
+    Define(11, -1000, 1000, 0x10, intcode::Signed)->RawValue = 500;
+    DefineRanged(100, 10, 11, 0x08);
+    line.Expect({0x28, 0x0A, 0x00}).Reply({0x00, 0x00, 0x00, 0x00});  // 0 -> 0.0
+    EXPECT_DOUBLE_EQ(Convert(100, 0), 0.0);
+    EXPECT_DOUBLE_EQ(Convert(100, 32767), 50.0);
+    EXPECT_TRUE(line.Complete());
+    EXPECT_EQ(line.Written().size(), 3u);  // one read only
+
+    VekClearParDefs();  // new definitions: their values are unread again
+    Define(10, -1000, 1000, 0x10, intcode::Signed);
+    Define(11, -1000, 1000, 0x10, intcode::Signed)->RawValue = 500;
+    DefineRanged(100, 10, 11, 0x08);
+    line.Expect({0x28, 0x0A, 0x00}).Reply({0x00, 0x00, 0x00, 0x00});
+    EXPECT_DOUBLE_EQ(Convert(100, 0), 0.0);
+    EXPECT_TRUE(line.Complete());
+}
+
 TEST_F(RealValues, UnreadableRangeParameterFailsTheConversion) {
     Define(10, -1000, 1000, 0x10, intcode::Signed);
     DefineRanged(100, 10, 11);

@@ -53,7 +53,7 @@ void ApplyActualErrors(const ActualErrorsVariant& variant, const uint8_t* data, 
         // The basic reply keeps the value the error had before this read;
         // the extended one records the new state.
         const uint16_t before = def->RawValue;
-        def->RawValue = state;
+        StoreRawValue(*def, state);
         if (state != 0) pending.push_back({id, variant.extended ? state : before});
     }
 }

@@ -44,7 +44,7 @@ bool StoreWords(const uint8_t* chunk, std::size_t words, NumberCursor& cursor) {
             LogMessage(u"Error memory: %u words without a defined number dropped", words - i);
             return false;
         }
-        definition->RawValue = GetWord(chunk + i * kWordBytes);
+        StoreRawValue(*definition, GetWord(chunk + i * kWordBytes));
     }
     return true;
 }

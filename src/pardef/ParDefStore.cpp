@@ -5,6 +5,7 @@
 #include "pardef/Record.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace vek {
 
@@ -58,6 +59,8 @@ void ClearParDefs() {
     store.byId.clear();
     store.records.clear();
     store.savedValues.clear();
+    store.knownZeros.clear();
+    store.savedKnownZeros.clear();
     store.index.clear();
     if (store.byId.bucket_count() < kMinParDefBuckets) store.byId.rehash(kMinParDefBuckets);
 }
@@ -76,6 +79,7 @@ void BackupParDefs() {
         const uint32_t id = record.Id;
         store.savedValues[id] = record.RawValue;
     }
+    store.savedKnownZeros = store.knownZeros;
 }
 
 void RestoreParDefs() {
@@ -84,7 +88,19 @@ void RestoreParDefs() {
     for (const auto& [id, value] : store.savedValues) {
         if (ParDef* record = FindParDef(id)) record->RawValue = value;
     }
+    store.knownZeros = std::move(store.savedKnownZeros);
+    store.savedKnownZeros.clear();
     store.savedValues.clear();
+}
+
+void StoreRawValue(ParDef& record, uint16_t value) {
+    record.RawValue = value;
+    // Non-zero values speak for themselves; only a 0 needs remembering.
+    if (value == 0) ParDefs().knownZeros.insert(record.Id);
+}
+
+bool RawValueKnown(const ParDef& record) {
+    return record.RawValue != 0 || ParDefs().knownZeros.count(record.Id) != 0;
 }
 
 uint32_t LastParDefId() {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace vek {
@@ -26,6 +27,10 @@ struct ParDefState {
     std::unordered_map<uint32_t, ParDef*> byId;
     std::vector<uint32_t> index;
     std::unordered_map<uint32_t, uint16_t> savedValues;
+    // A cached raw value of 0 stands for "not read yet", unless its number is
+    // here: then the 0 came from the governor, a parameter file or a caller.
+    std::unordered_set<uint32_t> knownZeros;
+    std::unordered_set<uint32_t> savedKnownZeros;
 };
 
 ParDefState& ParDefs();
@@ -39,6 +44,12 @@ ParDef* AddParDef(uint32_t id);
 ParDef* AddNewParDef(uint32_t id);
 
 void ClearParDefs();
+
+// Caches a raw value that the governor sent or that was set through the
+// library, so that a 0 among them counts as a value.
+void StoreRawValue(ParDef& record, uint16_t value);
+// Whether the cached raw value is a value, not the 0 of one never read.
+bool RawValueKnown(const ParDef& record);
 // Sorts the index in ascending order of number.
 void SortParDefIndex();
 void BackupParDefs();

@@ -94,7 +94,7 @@ int VekReadAbstractValues(uint8_t command, ParKind kind, const Char* statusText)
                 LogTranslated(u"VekReadAbstractValues: failed to retrieve next id");
                 return read_result::TooManyValues;
             }
-            FindParDef(cursor.Number())->RawValue = GetWord(block + i * kValueSize);
+            StoreRawValue(*FindParDef(cursor.Number()), GetWord(block + i * kValueSize));
             cursor.MoveOn();
         }
         if (count == 0) return read_result::Ok;  // an empty block ends the transfer

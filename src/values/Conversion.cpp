@@ -83,8 +83,8 @@ bool RangeLimitValue(uint32_t id, double& real) {
                       kMaxRangeFetchDepth);
         return false;
     }
-    // 0 stands for a value not yet read.
-    if (def->RawValue == 0 && !ReadRawValue(id)) return false;
+    // A 0 that nobody read or set stands for a value not yet read.
+    if (!RawValueKnown(*def) && !ReadRawValue(id)) return false;
     return GetRealValue(id, real);
 }
 

@@ -49,7 +49,7 @@ bool ReadRawValue(uint32_t id) {
     const uint16_t received = GetWord(reply + kValueSize);
     const uint16_t sum = BlockChecksum(static_cast<int>(ChecksumMode::Sum), reply, kValueSize);
     if (ChecksumMatches(sum, received)) {
-        AddParDef(id)->RawValue = value;
+        StoreRawValue(*AddParDef(id), value);
         Core().lastStatus = raw_read_status::Ok;
         return true;
     }
@@ -73,7 +73,7 @@ bool WriteRawValue(uint32_t id, uint16_t value) {
     if (!SendFrame(request)) return false;
     Translated failure(u"VekWriteRawValue failure: governor returned an error code");
     if (!ExpectStatus(kStatusMask, 0, failure)) return false;
-    AddParDef(id)->RawValue = value;
+    StoreRawValue(*AddParDef(id), value);
     return true;
 }
 

@@ -46,7 +46,7 @@ void ApplySample(const TimedListEntry& entry, const uint8_t* sample, std::size_t
         ParDef* def = FindParDef(id);
         if (!def) continue;  // a number without a definition has nowhere to go
         const uint16_t raw = GetWord(sample + 2 * i);
-        def->RawValue = raw;
+        StoreRawValue(*def, raw);
         // A failed conversion logs its reason and leaves the element as it was.
         if (values) VekConvertToRealValue(id, raw, &values[i - 1]);
     }

@@ -82,7 +82,7 @@ bool VekParseValue(uint32_t id, std::string_view text) {
                       NameOf(*def));
         return false;
     }
-    def->RawValue = LowWord(RoundHalfEven(raw));
+    StoreRawValue(*def, LowWord(RoundHalfEven(raw)));
     return true;
 }
 
