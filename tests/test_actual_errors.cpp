@@ -298,12 +298,7 @@ TEST_F(ActualErrorsSimExtended, CycleRaisesAndClearsOverTimeAndTellsObservers) {
 
 namespace {
 
-class ErrorsTool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!vektest::ToolBuilt()) GTEST_SKIP() << "the tool is not built";
-    }
-};
+class ErrorsTool : public vektest::ToolTest {};
 
 TEST_F(ErrorsTool, ListsThePendingErrorsByName) {
     // The built-in governor starts with its CAN time-out present.

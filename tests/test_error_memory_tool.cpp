@@ -8,18 +8,10 @@
 
 namespace {
 
+using vektest::HasLine;
 using vektest::RunTool;
 
-class ErrorMemoryTool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!vektest::ToolBuilt()) GTEST_SKIP() << "the tool is not built";
-    }
-};
-
-bool HasLine(const std::string& output, const std::string& line) {
-    return output.find("\n" + line + "\n") != std::string::npos;
-}
+class ErrorMemoryTool : public vektest::ToolTest {};
 
 TEST_F(ErrorMemoryTool, MemoryListsTheRecordsWithTimesWordsAndNamedArguments) {
     const vektest::ToolRun run = RunTool("errors --memory --profile default");

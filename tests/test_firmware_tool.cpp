@@ -14,11 +14,8 @@ namespace {
 
 using Cases = std::vector<std::pair<std::string, std::string>>;
 
-class ServiceTool : public ::testing::Test {
+class ServiceTool : public vektest::ToolTest {
 protected:
-    void SetUp() override {
-        if (!vektest::ToolBuilt()) GTEST_SKIP() << "the tool is not built";
-    }
     // Each command line ends with its status (0 or not) and prints its text.
     static void Expect(const Cases& cases, bool succeeds) {
         for (const auto& [arguments, text] : cases) {

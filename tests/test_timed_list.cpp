@@ -467,12 +467,7 @@ TEST_F(TimedListSimWide, LongNumbersAreUnderstood) {
 
 namespace {
 
-class WatchTool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!vektest::ToolBuilt()) GTEST_SKIP() << "the tool is not built";
-    }
-};
+class WatchTool : public vektest::ToolTest {};
 
 std::vector<std::string> LinesAfter(const std::string& output, const std::string& first) {
     std::vector<std::string> lines;

@@ -14,11 +14,8 @@ using vektest::RunTool;
 using vektest::TempDir;
 using vektest::ToolRun;
 
-class ToolTranslation : public ::testing::Test {
+class ToolTranslation : public vektest::ToolTest {
 protected:
-    void SetUp() override {
-        if (!vektest::ToolBuilt()) GTEST_SKIP() << "the tool is not built";
-    }
 
     std::string WriteCatalog(const std::string& content) {
         const std::string path = (dir_ / "catalog.txt").string();

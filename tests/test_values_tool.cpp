@@ -8,25 +8,11 @@
 
 namespace {
 
+using vektest::HasLine;
+using vektest::LastLine;
 using vektest::RunTool;
 
-class ValuesTool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!vektest::ToolBuilt()) GTEST_SKIP() << "the tool is not built";
-    }
-};
-
-bool HasLine(const std::string& output, const std::string& line) {
-    return output.find("\n" + line + "\n") != std::string::npos;
-}
-
-std::string LastLine(const std::string& output) {
-    const std::size_t end = output.find_last_not_of('\n');
-    const std::size_t start = output.rfind('\n', end);
-    const std::size_t from = start == std::string::npos ? 0 : start + 1;
-    return output.substr(from, end - from + 1);
-}
+class ValuesTool : public vektest::ToolTest {};
 
 TEST_F(ValuesTool, GetShowsRealValuesWithUnitOrRawWords) {
     const vektest::ToolRun real = RunTool("get IdleSpeed 120 TempLimitLow");

@@ -7,19 +7,11 @@
 
 namespace {
 
+using vektest::HasLine;
 using vektest::RunTool;
 using vektest::ToolRun;
 
-class VekTool : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!vektest::ToolBuilt()) GTEST_SKIP() << "the tool is not built";
-    }
-};
-
-bool HasLine(const std::string& output, const std::string& line) {
-    return output.find("\n" + line + "\n") != std::string::npos;
-}
+class VekTool : public vektest::ToolTest {};
 
 TEST_F(VekTool, InfoPrintsTheDefaultSimulatedGovernor) {
     const ToolRun run = RunTool("info");

@@ -131,8 +131,9 @@ constexpr std::chrono::milliseconds kWakeBeforeDue{1};
 void WaitForWire(int32_t missing, Clock::time_point deadline) {
     const uint32_t rate = LineRate();
     if (rate == 0) return;
-    const std::chrono::microseconds wire(static_cast<uint64_t>(missing) * kBitsPerByte * 1000000 / rate);
-    const Clock::time_point until = std::min(Clock::now() + wire - kWakeBeforeDue, deadline);
+    const std::chrono::duration<double> wire(static_cast<double>(missing) * kBitsPerByte / rate);
+    const Clock::time_point until =
+        std::min(Clock::now() + std::chrono::duration_cast<Clock::duration>(wire) - kWakeBeforeDue, deadline);
     if (until - Clock::now() >= kShortestWireWait) std::this_thread::sleep_until(until);
 }
 

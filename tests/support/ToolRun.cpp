@@ -33,4 +33,15 @@ ToolRun RunTool(const std::string& arguments) {
     return run;
 }
 
+bool HasLine(const std::string& output, const std::string& line) {
+    return output.find("\n" + line + "\n") != std::string::npos;
+}
+
+std::string LastLine(const std::string& output) {
+    const std::size_t end = output.find_last_not_of('\n');
+    const std::size_t start = output.rfind('\n', end);
+    const std::size_t from = start == std::string::npos ? 0 : start + 1;
+    return output.substr(from, end - from + 1);
+}
+
 }  // namespace vektest

@@ -1,6 +1,8 @@
 // Runs the service tool as its user does and collects what it prints.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace vektest {
@@ -13,5 +15,18 @@ struct ToolRun {
 // Whether the tool was built with the tests (else tests should skip).
 bool ToolBuilt();
 ToolRun RunTool(const std::string& arguments);
+
+// Whether output holds line as a whole line after its first line.
+bool HasLine(const std::string& output, const std::string& line);
+// The last line of output that is not empty, without its line end.
+std::string LastLine(const std::string& output);
+
+// The fixture of the tests that run the tool: they skip where it is not built.
+class ToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!ToolBuilt()) GTEST_SKIP() << "the tool is not built";
+    }
+};
 
 }  // namespace vektest
