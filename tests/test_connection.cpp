@@ -23,6 +23,8 @@
 namespace {
 
 using vektest::Bytes;
+using vektest::Concat;
+using vektest::Words;
 using vektest::ScriptedStream;
 using Lines = std::vector<std::string>;
 // Fields of the packed device record are compared as values (+field): a
@@ -56,18 +58,6 @@ const Lines kConnectionLog = {"Initializing...",
                               " Get identification",
                               "Reading identification...",
                               "Identification done"};
-
-Bytes Words(std::initializer_list<uint16_t> words) {
-    Bytes bytes;
-    for (uint16_t w : words)
-        bytes.insert(bytes.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
-    return bytes;
-}
-
-Bytes Concat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // Hardware word, software word, 8 unused bytes, block size, IntCode pairs.
 Bytes VersionData(uint16_t hardware, uint16_t software, std::initializer_list<uint16_t> intCodes = {}) {

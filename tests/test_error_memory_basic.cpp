@@ -11,6 +11,7 @@
 #include "support/ScriptedStream.hpp"
 
 using vektest::Bytes;
+using vektest::Words;
 using vektest::ScriptedStream;
 
 namespace {
@@ -24,15 +25,6 @@ void Define(std::initializer_list<uint32_t> ids) {
 uint16_t Raw(uint32_t id) {
     const ParDef* definition = VekGetParDef(id);
     return definition ? definition->RawValue : 0xDEAD;
-}
-
-Bytes Words(std::initializer_list<uint16_t> words) {
-    Bytes bytes;
-    for (uint16_t w : words) {
-        bytes.push_back(static_cast<uint8_t>(w));
-        bytes.push_back(static_cast<uint8_t>(w >> 8));
-    }
-    return bytes;
 }
 
 std::vector<uint32_t> EntryIds() {

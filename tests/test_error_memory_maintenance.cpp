@@ -8,16 +8,12 @@
 #include "support/ScriptedStream.hpp"
 
 using vektest::Bytes;
+using vektest::Concat;
 using vektest::ScriptedStream;
 
 namespace {
 
 constexpr uint8_t kErase = 0x0C;
-
-Bytes Concat(Bytes head, const Bytes& tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
-}
 
 }  // namespace
 

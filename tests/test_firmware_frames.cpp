@@ -18,6 +18,7 @@
 namespace {
 
 using vektest::Bytes;
+using vektest::Words;
 using vektest::ScriptedStream;
 using Lines = std::vector<std::string>;
 
@@ -26,11 +27,6 @@ constexpr uint16_t kRestarting = 9;
 constexpr uint16_t kBasic = 0x0000;
 constexpr uint16_t kExtended = 0x0100;  // CommandsInfo bit 8
 
-Bytes Words(std::initializer_list<uint16_t> words) {
-    Bytes bytes;
-    for (uint16_t w : words) bytes.insert(bytes.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
-    return bytes;
-}
 Bytes Long(uint32_t v) { return Words({static_cast<uint16_t>(v), static_cast<uint16_t>(v >> 16)}); }
 Bytes Concat(std::initializer_list<Bytes> parts) {
     Bytes all;

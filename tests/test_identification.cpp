@@ -16,23 +16,13 @@
 namespace {
 
 using vektest::Bytes;
+using vektest::Concat;
+using vektest::Words;
 using vektest::ScriptedStream;
 
 const Bytes kSerialData = {0x59, 0x02};
 const Bytes kPpsNumber = {0x59, 0x04};
 const Bytes kBoardNumber = {0x59, 0x06};
-
-Bytes Words(std::initializer_list<uint16_t> words) {
-    Bytes bytes;
-    for (uint16_t w : words)
-        bytes.insert(bytes.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
-    return bytes;
-}
-
-Bytes Concat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // A text of the packed device record, read as bytes from its offset.
 std::string Text(std::size_t offset, std::size_t capacity) {

@@ -125,4 +125,18 @@ void ScriptedStream::ReleaseFinishedSteps() {
     }
 }
 
+Bytes Words(std::initializer_list<uint16_t> words) {
+    Bytes bytes;
+    for (uint16_t w : words) {
+        bytes.push_back(static_cast<uint8_t>(w));
+        bytes.push_back(static_cast<uint8_t>(w >> 8));
+    }
+    return bytes;
+}
+
+Bytes Concat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 }  // namespace vektest

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -75,5 +76,10 @@ private:
     int opens_ = 0;
     int purges_ = 0;
 };
+
+// Words as the line carries them, low byte first.
+Bytes Words(std::initializer_list<uint16_t> words);
+// a followed by b.
+Bytes Concat(Bytes a, const Bytes& b);
 
 }  // namespace vektest
