@@ -73,6 +73,12 @@ Bytes WideConfig(uint16_t format, uint16_t argCount, std::vector<uint32_t> ids =
 }
 
 // The records reply: length word L, the records, two trailing bytes.
+// A record's number, its first word 0x0101 and a stamp of hours 1 and 2,
+// count 1; the arguments and last words follow.
+void AppendRecordHead(WireBytes& records, uint16_t number) {
+    records.Word(number).Word(0x0101).Word(1).Word(2).Byte(1).Byte(0).Byte(0).Byte(0);
+}
+
 Bytes RecordsReply(const WireBytes& records, Bytes trailer = {0xAA, 0xBB}) {
     WireBytes reply;
     reply.Word(static_cast<uint16_t>(records.size() + trailer.size())).Append(records);
@@ -232,14 +238,7 @@ TEST(ErrorMemoryRecords, FormatThreeWithoutWideNumbersStepsByTheCountedSize) {
     ScriptedStream line;
     WireBytes records;  // 16 + 2 * 2 = 20 bytes each
     for (uint16_t i = 0; i < 3; ++i) {
-        records.Word(static_cast<uint16_t>(3120 + i))
-            .Word(0x0101)
-            .Word(1)
-            .Word(2)
-            .Byte(1)
-            .Byte(0)
-            .Byte(0)
-            .Byte(0);
+        AppendRecordHead(records, static_cast<uint16_t>(3120 + i));
         records.Word(0x1111).Word(0x2222).Word(0x3333).Word(0x4444);
     }
     ScriptRead(line, NarrowConfig(3, 2), 0x01, RecordsReply(records));
@@ -303,14 +302,7 @@ TEST(ErrorMemoryRecords, MoreThanSixteenArgumentsKeepSixteenAndStepOverWholeReco
     constexpr uint16_t kArgs = 18;
     WireBytes records;  // 16 + 18 * 4 = 88 bytes each
     for (uint16_t r = 0; r < 2; ++r) {
-        records.Word(static_cast<uint16_t>(3140 + r))
-            .Word(0x0101)
-            .Word(1)
-            .Word(2)
-            .Byte(1)
-            .Byte(0)
-            .Byte(0)
-            .Byte(0);
+        AppendRecordHead(records, static_cast<uint16_t>(3140 + r));
         for (uint16_t a = 0; a < kArgs; ++a) records.Word(static_cast<uint16_t>(1000 + a));
         records.Word(0x3333).Word(0x4444);
         for (uint16_t a = 0; a < kArgs; ++a) records.Word(static_cast<uint16_t>(2000 + a));
