@@ -13,8 +13,10 @@
  *   the process-wide, re-entrant communication lock for their whole run, so
  *   two threads never interleave on the line. Setters, lookups, conversions
  *   and list getters take no lock: do not call them while another thread
- *   changes the same state. Callbacks run on the calling thread, usually while
- *   it holds the lock, and may call back into the library on that thread.
+ *   changes the same state. The log has a lock of its own: any thread may log
+ *   or call VekSetLogFile, and every line stays whole. Callbacks run on the
+ *   calling thread, usually while it holds the lock, and may call back into
+ *   the library on that thread.
  * - Records handed out by pointer belong to the library; buffers passed in
  *   belong to the caller, with the capacity each export states.
  */
@@ -206,7 +208,8 @@ VEK_API VekStruct* VEK_CALL VekGetVekStruct(void);
 /* The governor's last status word (0 to 65535). */
 VEK_API uint32_t   VEK_CALL VekGetLastError(void);
 /* Names the log file (at most 259 characters are kept; empty: no log) and closes
- * the open one; the next message creates or empties the file. Returns 0. */
+ * the open one; the next message creates or empties the file. Returns 0.
+ * Safe from any thread (the log's own lock). */
 VEK_API int32_t    VEK_CALL VekSetLogFile(const VekChar* name);
 
 /* ------------------------------------------------------------------------ */
