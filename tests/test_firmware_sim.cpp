@@ -5,6 +5,7 @@
 #include "VekLib.h"
 #include "support/FakeClock.hpp"
 #include "support/LogCapture.hpp"
+#include "support/ScriptedStream.hpp"
 #include "transport/SerialPort.hpp"
 
 #include "Governor.hpp"
@@ -21,7 +22,8 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using vektest::Bytes;
+using vektest::Words;
 
 constexpr std::size_t kImageBytes = 256 * 1024;
 
@@ -125,11 +127,6 @@ TEST_F(FirmwareSim, GovernorThatKeepsAnsweringFailsTheRestartWait) {
 
 // --- The simulated governor's side -------------------------------------------
 
-Bytes Words(std::initializer_list<uint16_t> words) {
-    Bytes bytes;
-    for (uint16_t w : words) bytes.insert(bytes.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
-    return bytes;
-}
 Bytes Ext(Bytes data) {
     Bytes request = {vekgov::dev::Firmware};
     const Bytes block = vekgov::EncodeBlock(data);
