@@ -95,12 +95,18 @@ void RestoreParDefs() {
 
 void StoreRawValue(ParDef& record, uint16_t value) {
     record.RawValue = value;
-    // Non-zero values speak for themselves; only a 0 needs remembering.
-    if (value == 0) ParDefs().knownZeros.insert(record.Id);
+    // Non-zero values speak for themselves; only a 0 needs remembering. The
+    // set is shared by every record: values parsed on one thread may be
+    // stored while another thread reads from the governor.
+    if (value != 0) return;
+    CommLock lock;
+    ParDefs().knownZeros.insert(record.Id);
 }
 
 bool RawValueKnown(const ParDef& record) {
-    return record.RawValue != 0 || ParDefs().knownZeros.count(record.Id) != 0;
+    if (record.RawValue != 0) return true;
+    CommLock lock;
+    return ParDefs().knownZeros.count(record.Id) != 0;
 }
 
 uint32_t LastParDefId() {
