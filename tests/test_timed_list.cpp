@@ -22,19 +22,11 @@ namespace {
 
 using vektest::Bytes;
 using vektest::ScriptedStream;
+using vektest::Words;
 
 constexpr uint32_t kTimer = 2999;
 const Bytes kReset = {0xC1};
 const Bytes kStart = {0xC3};
-
-Bytes Words(std::initializer_list<uint16_t> words) {
-    Bytes bytes;
-    for (uint16_t w : words) {
-        bytes.push_back(static_cast<uint8_t>(w));
-        bytes.push_back(static_cast<uint8_t>(w >> 8));
-    }
-    return bytes;
-}
 
 ParDef* Define(uint32_t id, const std::u16string& name = u"") {
     ParDef* def = VekAddParDef(id);
