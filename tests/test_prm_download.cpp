@@ -287,7 +287,7 @@ TEST(PrmSimulatedGovernor, ARangeLimitSetToZeroByTheFileReachesTheGovernor) {
 
     EXPECT_EQ(VekUploadPrmBuffer(text.data(), static_cast<uint32_t>(text.size()), 0), 1) << log.RawText();
     EXPECT_EQ(*vekgov::ReadValue(host.Model(), 100), 0);
-    EXPECT_EQ(VekGetParDef(100)->RawValue, 0);
+    EXPECT_EQ(+VekGetParDef(100)->RawValue, 0);
     EXPECT_EQ(*vekgov::ReadValue(host.Model(), 102), 1500);  // 1500 rpm lies in 0 .. 1800
 }
 

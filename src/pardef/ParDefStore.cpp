@@ -99,14 +99,16 @@ void StoreRawValue(ParDef& record, uint16_t value) {
     // set is shared by every record: values parsed on one thread may be
     // stored while another thread reads from the governor.
     if (value != 0) return;
+    const uint32_t id = record.Id;  // a copy: the packed field may be misaligned
     CommLock lock;
-    ParDefs().knownZeros.insert(record.Id);
+    ParDefs().knownZeros.insert(id);
 }
 
 bool RawValueKnown(const ParDef& record) {
     if (record.RawValue != 0) return true;
+    const uint32_t id = record.Id;  // a copy: the packed field may be misaligned
     CommLock lock;
-    return ParDefs().knownZeros.count(record.Id) != 0;
+    return ParDefs().knownZeros.count(id) != 0;
 }
 
 uint32_t LastParDefId() {
