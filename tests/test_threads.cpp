@@ -104,6 +104,31 @@ TEST_F(Threads, ReadsWritesListsAndPingsStayWholeAndRight) {
     EXPECT_TRUE(host_.IsOpen());
 }
 
+// Values parsed on one thread while another reads values of 0 from the
+// governor: both note that a cached 0 is a value, in one shared set (run
+// under ThreadSanitizer, a race there shows).
+TEST_F(Threads, ValuesParsedOnOneThreadWhileAnotherReadsZeros) {
+    constexpr uint32_t kDroop = 8;      // 0 .. 10.0 %
+    constexpr uint32_t kSpeedTrim = 9;  // the governor holds 0
+    VekDirectSet(0);                    // setting a value stores it in the cache only
+    std::atomic<int> failures{0};
+    RunTogether({
+        [&failures] {
+            for (int i = 0; i < kIterations; ++i) {
+                const char16_t* text = i % 2 ? u"1.0" : u"0";
+                if (!VekSetValue(kDroop, reinterpret_cast<const VekChar*>(text))) ++failures;
+            }
+        },
+        [&failures] {
+            for (int i = 0; i < kIterations; ++i) {
+                if (!VekReadRawValue(kSpeedTrim) || VekGetParDef(kSpeedTrim)->RawValue != 0) ++failures;
+            }
+        },
+    });
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(+VekGetParDef(kDroop)->RawValue, 10);  // the last text, 1.0 %
+}
+
 // The count the test above relies on: the governor counts the requests it
 // cannot make sense of, and nothing else.
 TEST(GovernorFramingErrors, CountsUnknownBytesAndDamagedWritesOnly) {
