@@ -67,16 +67,16 @@ struct ReceiveBuffer {
     }
 };
 
-// The one receive buffer of the one open port.
-ReceiveBuffer& Received() {
-    static ReceiveBuffer buffer;
-    return buffer;
-}
+// What the one open port keeps beside its descriptor: the bytes read ahead
+// of the caller, and the rate it runs at (0 while not known).
+struct PortState {
+    ReceiveBuffer received;
+    uint32_t rate = 0;
+};
 
-// The rate the one open port runs at; 0 while it is not known.
-uint32_t& LineRate() {
-    static uint32_t rate = 0;
-    return rate;
+PortState& Port() {
+    static PortState state;
+    return state;
 }
 
 bool SetSpeed(termios& settings, uint32_t rate) {
@@ -129,7 +129,7 @@ constexpr std::chrono::milliseconds kWakeBeforeDue{1};
 // carried it. Sleeping through that time, instead of waking up for every
 // few bytes that trickle in, keeps the waiting thread idle.
 void WaitForWire(int32_t missing, Clock::time_point deadline) {
-    const uint32_t rate = LineRate();
+    const uint32_t rate = Port().rate;
     if (rate == 0) return;
     const std::chrono::duration<double> wire(static_cast<double>(missing) * kBitsPerByte / rate);
     const Clock::time_point until =
@@ -159,13 +159,12 @@ bool Open(const Char* portName, PortHandle& handle) {
         return false;
     }
     handle = fd;
-    Received().Clear();
+    Port().received.Clear();
     return true;
 }
 
 bool Close(PortHandle handle) {
-    Received().Clear();
-    LineRate() = 0;
+    Port() = PortState{};
     const int fd = Descriptor(handle);
     // The exclusive mark outlives the descriptor while another process holds
     // the device open; lift it so that the port can be opened again.
@@ -182,7 +181,7 @@ bool ApplyLineSettings(PortHandle handle, uint32_t rate) {
     settings.c_cc[VTIME] = 0;
     if (!SetSpeed(settings, rate)) return false;
     if (tcsetattr(Descriptor(handle), TCSANOW, &settings) != 0) return false;
-    LineRate() = rate;
+    Port().rate = rate;
     // Pseudo-terminals have no modem lines; there is nothing to drop then.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ioctl(Descriptor(handle), TIOCMBIC, &lines);
@@ -204,7 +203,7 @@ bool WriteRate(PortHandle handle, uint32_t rate) {
     if (!SetSpeed(settings, rate)) return false;
     // Bytes still on their way leave at the rate they were written with.
     if (tcsetattr(Descriptor(handle), TCSADRAIN, &settings) != 0) return false;
-    LineRate() = rate;
+    Port().rate = rate;
     return true;
 }
 
@@ -240,7 +239,7 @@ bool Write(PortHandle handle, const uint8_t* data, int32_t count, int32_t timeou
 ReadOutcome Read(PortHandle handle, uint8_t* buffer, int32_t count, int32_t timeoutMs) {
     const int fd = Descriptor(handle);
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    ReceiveBuffer& received = Received();
+    ReceiveBuffer& received = Port().received;
     ReadOutcome outcome;
     outcome.missing = count;
     // poll() passes over a negative descriptor silently; a closed port must fail.
@@ -286,7 +285,7 @@ PortStatus TakeStatus(PortHandle handle) {
     int inQueue = 0;
     int outQueue = 0;
     if (ioctl(Descriptor(handle), TIOCINQ, &inQueue) == 0) {
-        status.inQueue = static_cast<uint32_t>(inQueue) + static_cast<uint32_t>(Received().Size());
+        status.inQueue = static_cast<uint32_t>(inQueue) + static_cast<uint32_t>(Port().received.Size());
     }
     if (ioctl(Descriptor(handle), TIOCOUTQ, &outQueue) == 0) status.outQueue = static_cast<uint32_t>(outQueue);
     return status;
@@ -295,7 +294,7 @@ PortStatus TakeStatus(PortHandle handle) {
 void ClearErrors(PortHandle) {}
 
 bool Purge(PortHandle handle) {
-    Received().Clear();
+    Port().received.Clear();
     return tcflush(Descriptor(handle), TCIOFLUSH) == 0;
 }
 
