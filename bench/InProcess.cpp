@@ -5,12 +5,12 @@
 #include "Sections.hpp"
 
 #include "VekLib.h"
-#include "core/Text.hpp"
 #include "pardef/ParDefStore.hpp"
 #include "support/ManyDefinitions.hpp"
 #include "support/MicroTimer.hpp"
 #include "support/ReplayedOperation.hpp"
 #include "support/SimilarityWorkload.hpp"
+#include "text/Text.hpp"
 
 #include "InProcessHost.hpp"
 

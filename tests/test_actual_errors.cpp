@@ -1,7 +1,7 @@
 // Actual errors: the two reply formats, their different old values, the
 // pending list and what a failed or refused read leaves behind.
 #include "VekLib.h"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "support/LogCapture.hpp"
 #include "support/ScriptedStream.hpp"
 #include "support/ToolRun.hpp"

@@ -1,14 +1,14 @@
 // The connection sequence: the bytes on the line, the log line of every step,
 // what it fills into the device record, and how a failing step ends it.
 #include "VekLib.h"
-#include "core/Connection.hpp"
-#include "core/DeviceInfo.hpp"
+#include "InProcessHost.hpp"
+#include "Profiles.hpp"
+#include "connection/Connection.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/State.hpp"
 #include "platform/Platform.hpp"
 #include "support/LogCapture.hpp"
 #include "support/ScriptedStream.hpp"
-#include "InProcessHost.hpp"
-#include "Profiles.hpp"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "VekLib.h"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "link/Wire.hpp"
 #include "support/LogCapture.hpp"
 #include "support/ScriptedStream.hpp"

@@ -1,7 +1,7 @@
 // The device identification: the three requests, the fixed texts built from
 // their replies, and what a failing or hostile reply leaves behind.
 #include "VekLib.h"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "support/LogCapture.hpp"
 #include "support/ScriptedStream.hpp"
 

@@ -1,17 +1,17 @@
 // Saving parameter files and the raw data listing: exact bytes, cutting at a
 // buffer's capacity, failures, and the round trip through the simulated
 // governor.
+#include "VekLib.h"
 #include "DefinitionBlocks.hpp"
 #include "InProcessHost.hpp"
 #include "Profiles.hpp"
-#include "VekLib.h"
-#include "core/Text.hpp"
 #include "platform/Platform.hpp"
 #include "support/LogCapture.hpp"
 #include "support/ScriptedStream.hpp"
 #include "support/TempDir.hpp"
 #include "support/ToolRun.hpp"
 #include "support/ValueDefinitions.hpp"
+#include "text/Text.hpp"
 
 #include <gtest/gtest.h>
 

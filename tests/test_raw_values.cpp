@@ -2,7 +2,7 @@
 // governor may give, what LastStatus and RawValue hold afterwards, and the
 // direct-set switch.
 #include "VekLib.h"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/State.hpp"
 #include "support/LogCapture.hpp"
 #include "support/ScriptedStream.hpp"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 using namespace vek;
 

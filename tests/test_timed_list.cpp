@@ -1,7 +1,7 @@
 // Timed lists: the configuration frames on the line, the stored entries, and
 // what a sample does to the cached values, the real values and the stamp.
 #include "VekLib.h"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "support/LogCapture.hpp"
 #include "support/ScriptedStream.hpp"
 #include "support/ToolRun.hpp"

@@ -1,8 +1,8 @@
 #include "SimilarityWorkload.hpp"
 
-#include "RealisticNames.hpp"
 #include "VekLib.h"
-#include "core/Text.hpp"
+#include "RealisticNames.hpp"
+#include "text/Text.hpp"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // which one it works with, and switching to another. Both exchanges use the
 // extended command's sub-command frame.
 #include "VekLib.h"
+#include "connection/DeviceInfo.hpp"
 #include "core/CommLock.hpp"
-#include "core/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"

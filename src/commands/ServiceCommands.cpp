@@ -2,8 +2,8 @@
 // and clearing of the operating data. Each is one command byte and a status
 // word; they differ in preconditions, time-outs and what follows a success.
 #include "VekLib.h"
+#include "connection/DeviceInfo.hpp"
 #include "core/CommLock.hpp"
-#include "core/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "firmware/Firmware.hpp"

@@ -2,7 +2,7 @@
 // Every message is an English text that doubles as its translation key.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstdint>
 

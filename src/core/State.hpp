@@ -3,7 +3,7 @@
 #pragma once
 
 #include "VekLib.h"
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "errors/ErrorRecords.hpp"
 #include "link/Commands.hpp"
 #include "link/Link.hpp"

@@ -1,7 +1,7 @@
 // The entry list, its getters and the read that chooses between the basic
 // and the extended error memory.
 #include "core/CommLock.hpp"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "errors/ErrorMemory.hpp"
 
 namespace vek {

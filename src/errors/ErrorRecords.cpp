@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "errors/ErrorMemory.hpp"
 #include "link/Wire.hpp"
 

@@ -2,7 +2,7 @@
 // governor that cannot erase the firmware it runs restarts (into its boot
 // loader) to do so; the caller then erases once more.
 #include "core/CommLock.hpp"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "firmware/Firmware.hpp"

@@ -2,7 +2,7 @@
 // transferred with the protocol the governor offers, and the governor is
 // connected again after its restart.
 #include "VekLib.h"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "firmware/Firmware.hpp"

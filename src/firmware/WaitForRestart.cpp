@@ -2,7 +2,7 @@
 // needs a restart, or a reset: it goes silent, boots, and is connected again
 // from scratch.
 #include "VekLib.h"
-#include "core/Connection.hpp"
+#include "connection/Connection.hpp"
 #include "core/Report.hpp"
 #include "firmware/Firmware.hpp"
 #include "platform/Platform.hpp"

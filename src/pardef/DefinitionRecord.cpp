@@ -1,6 +1,6 @@
 #include "pardef/DefinitionRecord.hpp"
 
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "pardef/ParDefStore.hpp"
 #include "pardef/Record.hpp"

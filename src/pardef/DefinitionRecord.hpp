@@ -3,7 +3,7 @@
 // unit, the IntCode, the Format and the array count.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstddef>
 #include <cstdint>

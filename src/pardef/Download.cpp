@@ -3,7 +3,7 @@
 // the real limits and sorts the index.
 #include "VekLib.h"
 #include "core/CommLock.hpp"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "link/Commands.hpp"
 #include "link/Link.hpp"

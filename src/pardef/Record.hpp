@@ -5,7 +5,7 @@
 
 #include "VekLib.h"
 #include "core/State.hpp"
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstdint>
 

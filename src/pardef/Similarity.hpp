@@ -2,7 +2,7 @@
 // number of characters in common runs over the total length of both texts.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 namespace vek {
 

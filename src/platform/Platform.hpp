@@ -3,7 +3,7 @@
 // protocol code never tests the platform itself.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstdint>
 #include <cstdio>

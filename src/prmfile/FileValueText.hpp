@@ -2,7 +2,7 @@
 // files show it: at most 29 characters, empty when it cannot be made.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstdint>
 

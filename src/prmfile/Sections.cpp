@@ -2,7 +2,7 @@
 
 #include "core/Report.hpp"
 #include "core/State.hpp"
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <string>
 #include <string_view>

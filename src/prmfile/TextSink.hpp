@@ -3,7 +3,7 @@
 // capacity.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstddef>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // separators are white space and "="; the "=" and the unit may be left out.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "VekLib.h"
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // ascending walk over the group's defined numbers.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 #include "pardef/Kinds.hpp"
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 
 #include "VekLib.h"
 #include "core/CommLock.hpp"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"

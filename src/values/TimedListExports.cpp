@@ -1,7 +1,7 @@
 // Configuring and sampling timed lists on the governor.
 #include "VekLib.h"
 #include "core/CommLock.hpp"
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "link/Commands.hpp"
 #include "link/Link.hpp"

@@ -2,7 +2,7 @@
 // rounding, and the direct write that VekSetValue adds.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstdint>
 #include <string_view>

@@ -2,7 +2,7 @@
 // style of the eight version numbers on some governor families.
 #pragma once
 
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <cstddef>
 #include <cstdint>

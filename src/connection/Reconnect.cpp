@@ -1,8 +1,8 @@
 // Whether the governor still answers, and building the connection again so
 // that a tool that was sampling timed list 0 can go on.
 #include "VekLib.h"
+#include "connection/Connection.hpp"
 #include "core/CommLock.hpp"
-#include "core/Connection.hpp"
 #include "core/Report.hpp"
 #include "transport/Stream.hpp"
 

@@ -1,6 +1,6 @@
 // The governor's side of a baud rate change: announce it, send the rate's
 // code, then give the governor time to switch before the port follows.
-#include "core/Connection.hpp"
+#include "connection/Connection.hpp"
 
 #include "core/CommLock.hpp"
 #include "core/Report.hpp"

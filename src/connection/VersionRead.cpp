@@ -1,8 +1,8 @@
 // The version block: hardware and software versions, the block size for bulk
 // writes, the IntCode definitions, and the features of the hardware.
-#include "core/Connection.hpp"
+#include "connection/Connection.hpp"
 
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"

@@ -1,4 +1,4 @@
-#include "core/Text.hpp"
+#include "text/Text.hpp"
 
 #include <algorithm>
 #include <charconv>

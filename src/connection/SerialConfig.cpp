@@ -1,6 +1,6 @@
 // VekConfigureSerialStream and the configuration string that the serial
 // Open reads back.
-#include "core/Connection.hpp"
+#include "connection/Connection.hpp"
 #include "core/Report.hpp"
 #include "transport/SerialPort.hpp"
 #include "transport/Stream.hpp"

@@ -1,8 +1,8 @@
 // The governor's production data (serial data, PPS number, board number) as
 // fixed display texts in the device record.
 #include "VekLib.h"
+#include "connection/DeviceInfo.hpp"
 #include "core/CommLock.hpp"
-#include "core/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"

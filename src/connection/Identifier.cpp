@@ -1,5 +1,5 @@
 // The caller's identifier, sent to the governor at every connection.
-#include "core/Connection.hpp"
+#include "connection/Connection.hpp"
 
 #include "core/CommLock.hpp"
 #include "core/State.hpp"

@@ -1,8 +1,8 @@
 // The definition checksum block (definition sizes, boot loader word, software
 // extension, CommandsInfo) and the protocol features it lets us switch on.
-#include "core/Connection.hpp"
+#include "connection/Connection.hpp"
 
-#include "core/DeviceInfo.hpp"
+#include "connection/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"

@@ -1,8 +1,8 @@
 // The connection sequence, VekInit, VekClose and the boot loader test.
-#include "core/Connection.hpp"
+#include "connection/Connection.hpp"
 
+#include "connection/DeviceInfo.hpp"
 #include "core/CommLock.hpp"
-#include "core/DeviceInfo.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "transport/Stream.hpp"

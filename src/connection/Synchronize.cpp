@@ -1,6 +1,6 @@
 // Synchronisation at the start rate: the governor answers with a word that
 // tells its kind.
-#include "core/Connection.hpp"
+#include "connection/Connection.hpp"
 
 #include "core/State.hpp"
 #include "link/Commands.hpp"
