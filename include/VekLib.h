@@ -17,6 +17,11 @@
  *   or call VekSetLogFile, and every line stays whole. Callbacks run on the
  *   calling thread, usually while it holds the lock, and may call back into
  *   the library on that thread.
+ * - Failures inside the library never unwind into the caller: an export that
+ *   runs out of memory (or meets any other C++ exception) logs "Out of memory
+ *   in <export>" (or "Unexpected error in <export>"), returns its failure
+ *   result (0, NULL, or nothing for void exports), releases the
+ *   communication lock and leaves the library usable.
  * - Records handed out by pointer belong to the library; buffers passed in
  *   belong to the caller, with the capacity each export states.
  */

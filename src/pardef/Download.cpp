@@ -2,8 +2,9 @@
 // decodes the whole records of each block, then expands the arrays, computes
 // the real limits and sorts the index.
 #include "VekLib.h"
-#include "core/CommLock.hpp"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "link/Commands.hpp"
 #include "link/Link.hpp"
@@ -76,26 +77,28 @@ bool ReceiveDefinitions(const RecordLayout& layout, uint32_t expected, uint32_t&
 }  // namespace vek
 
 extern "C" VEK_API int32_t VEK_CALL VekReadAllParDef(void) {
-    using namespace vek;
-    LogMessage(u"Reading all parameter definitions...");
-    CommLock lock;
-    ClearParDefs();
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        LogMessage(u"Reading all parameter definitions...");
+        CommLock lock;
+        ClearParDefs();
 
-    const RecordLayout layout = AnnouncedRecordLayout();
-    const uint32_t expected = ExpectedTotalBytes();
-    uint32_t received = 0;
-    LogMessage(u"Total expected par def bytes = %d", expected);
-    ReportStage(kDownloadingText, 0);
-    if (!ReceiveDefinitions(layout, expected, received)) return 0;
-    LogMessage(u"Total received par def bytes = %d", received);
+        const RecordLayout layout = AnnouncedRecordLayout();
+        const uint32_t expected = ExpectedTotalBytes();
+        uint32_t received = 0;
+        LogMessage(u"Total expected par def bytes = %d", expected);
+        ReportStage(kDownloadingText, 0);
+        if (!ReceiveDefinitions(layout, expected, received)) return 0;
+        LogMessage(u"Total received par def bytes = %d", received);
 
-    ReportStage(u"Building parameter lists...", 0);
-    LogMessage(u"Building the par def list...");
-    ExpandParDefArrays();
+        ReportStage(u"Building parameter lists...", 0);
+        LogMessage(u"Building the par def list...");
+        ExpandParDefArrays();
 
-    ReportStage(u"Validating parameter lists...", kValidatingProgress);
-    LogMessage(u"Validating the par def list...");
-    SortParDefIndex();
-    ReportStage(u"Parameter lists validated!", 0);
-    return 1;
+        ReportStage(u"Validating parameter lists...", kValidatingProgress);
+        LogMessage(u"Validating the par def list...");
+        SortParDefIndex();
+        ReportStage(u"Parameter lists validated!", 0);
+        return 1;
+    });
 }

@@ -1,4 +1,5 @@
 // The stream record, its do-nothing defaults and the calls into its slots.
+#include "core/ExportGuard.hpp"
 #include "transport/Stream.hpp"
 
 namespace vek {
@@ -88,4 +89,8 @@ void PopTimeout() { StreamSetTimeout(Transport().savedTimeout); }
 
 }  // namespace vek
 
-extern "C" VEK_API SerialStream* VEK_CALL VekGetStream(void) { return &vek::Stream(); }
+extern "C" VEK_API SerialStream* VEK_CALL VekGetStream(void) {
+    return vek::Guarded<SerialStream*>(__func__, nullptr, [&]() -> SerialStream* {
+        return &vek::Stream();
+    });
+}

@@ -2,6 +2,7 @@
 
 #include "VekLib.h"
 #include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"
@@ -143,11 +144,35 @@ bool WriteAllValues() {
 
 extern "C" {
 
-VEK_API int32_t VEK_CALL VekReadParameterValues(void) { return vek::ReadGroup(vek::kParameters); }
-VEK_API int32_t VEK_CALL VekReadMeasurementValues(void) { return vek::ReadGroup(vek::kMeasurements); }
-VEK_API int32_t VEK_CALL VekReadFunctionValues(void) { return vek::ReadGroup(vek::kFunctions); }
-VEK_API int32_t VEK_CALL VekReadCurveValues(void) { return vek::ReadGroup(vek::kCurves); }
-VEK_API int32_t VEK_CALL VekReadAllValues(void) { return vek::ReadAllValues(); }
-VEK_API int32_t VEK_CALL VekWriteAllValues(void) { return vek::WriteAllValues() ? 1 : 0; }
+VEK_API int32_t VEK_CALL VekReadParameterValues(void) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::ReadGroup(vek::kParameters);
+    });
+}
+VEK_API int32_t VEK_CALL VekReadMeasurementValues(void) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::ReadGroup(vek::kMeasurements);
+    });
+}
+VEK_API int32_t VEK_CALL VekReadFunctionValues(void) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::ReadGroup(vek::kFunctions);
+    });
+}
+VEK_API int32_t VEK_CALL VekReadCurveValues(void) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::ReadGroup(vek::kCurves);
+    });
+}
+VEK_API int32_t VEK_CALL VekReadAllValues(void) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::ReadAllValues();
+    });
+}
+VEK_API int32_t VEK_CALL VekWriteAllValues(void) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::WriteAllValues() ? 1 : 0;
+    });
+}
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 #include "values/Conversion.hpp"
 
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "pardef/ParDefStore.hpp"
@@ -93,23 +94,29 @@ bool RangeLimitValue(uint32_t id, double& real) {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekConvertToRealValue(uint32_t id, uint16_t raw, double* value) {
-    if (!vek::ArgumentsGiven(u"VekConvertToRealValue", value)) return 0;
-    return vek::ConvertToRealValue(id, raw, *value) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekConvertToRealValue", value)) return 0;
+        return vek::ConvertToRealValue(id, raw, *value) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetRealValue(uint32_t id, double* value) {
-    if (!vek::ArgumentsGiven(u"VekGetRealValue", value)) return 0;
-    return vek::GetRealValue(id, *value) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekGetRealValue", value)) return 0;
+        return vek::GetRealValue(id, *value) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetRealValues(uint32_t count, const uint32_t* ids, double* values) {
-    if (count == 0) return 1;
-    if (!vek::ArgumentsGiven(u"VekGetRealValues", ids, values)) return 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        const ParDef* def = vek::FindParDef(ids[i]);
-        if (!def || !vek::ConvertToRealValue(ids[i], def->RawValue, values[i])) return 0;
-    }
-    return 1;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (count == 0) return 1;
+        if (!vek::ArgumentsGiven(u"VekGetRealValues", ids, values)) return 0;
+        for (uint32_t i = 0; i < count; ++i) {
+            const ParDef* def = vek::FindParDef(ids[i]);
+            if (!def || !vek::ConvertToRealValue(ids[i], def->RawValue, values[i])) return 0;
+        }
+        return 1;
+    });
 }
 
 }  // extern "C"

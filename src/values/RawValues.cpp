@@ -1,8 +1,9 @@
 #include "values/RawValues.hpp"
 
 #include "VekLib.h"
-#include "core/CommLock.hpp"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"
@@ -83,12 +84,22 @@ bool DirectSetEnabled() { return Core().directSetFlag != 0; }
 
 extern "C" {
 
-VEK_API int32_t VEK_CALL VekReadRawValue(uint32_t id) { return vek::ReadRawValue(id) ? 1 : 0; }
-
-VEK_API int32_t VEK_CALL VekWriteRawValue(uint32_t id, uint16_t value) {
-    return vek::WriteRawValue(id, value) ? 1 : 0;
+VEK_API int32_t VEK_CALL VekReadRawValue(uint32_t id) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::ReadRawValue(id) ? 1 : 0;
+    });
 }
 
-VEK_API void VEK_CALL VekDirectSet(uint8_t flag) { vek::Core().directSetFlag = flag; }
+VEK_API int32_t VEK_CALL VekWriteRawValue(uint32_t id, uint16_t value) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::WriteRawValue(id, value) ? 1 : 0;
+    });
+}
+
+VEK_API void VEK_CALL VekDirectSet(uint8_t flag) {
+    vek::Guarded(__func__, [&] {
+        vek::Core().directSetFlag = flag;
+    });
+}
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 #include "values/ValueText.hpp"
 
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "pardef/ParDefStore.hpp"
@@ -112,24 +113,32 @@ bool GetValueRange(uint32_t id, Char* text) {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekFormatValue(uint32_t id, double value, VekChar* text, uint16_t capacity) {
-    if (!vek::ArgumentsGiven(u"VekFormatValue", text)) return 0;
-    return vek::FormatValue(id, value, vek::FromApi(text), capacity) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekFormatValue", text)) return 0;
+        return vek::FormatValue(id, value, vek::FromApi(text), capacity) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetValue(uint32_t id, VekChar* text, uint16_t capacity) {
-    if (!vek::ArgumentsGiven(u"VekGetValue", text)) return 0;
-    return vek::GetValueText(id, vek::FromApi(text), capacity) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekGetValue", text)) return 0;
+        return vek::GetValueText(id, vek::FromApi(text), capacity) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetValueMinMax(uint32_t id, VekChar* low, uint16_t lowCapacity, VekChar* high,
                                            uint16_t highCapacity) {
-    if (!vek::ArgumentsGiven(u"VekGetValueMinMax", low, high)) return 0;
-    return vek::GetValueMinMax(id, vek::FromApi(low), lowCapacity, vek::FromApi(high), highCapacity) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekGetValueMinMax", low, high)) return 0;
+        return vek::GetValueMinMax(id, vek::FromApi(low), lowCapacity, vek::FromApi(high), highCapacity) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetValueRange(uint32_t id, VekChar* text) {
-    if (!vek::ArgumentsGiven(u"VekGetValueRange", text)) return 0;
-    return vek::GetValueRange(id, vek::FromApi(text)) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekGetValueRange", text)) return 0;
+        return vek::GetValueRange(id, vek::FromApi(text)) ? 1 : 0;
+    });
 }
 
 }  // extern "C"
