@@ -80,13 +80,8 @@ VEK_API int32_t VEK_CALL VekDownloadPrmFile(const VekChar* path) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
         using namespace vek;
         if (!ArgumentsGiven(u"VekDownloadPrmFile", path)) return 0;
-        std::FILE* file = platform::OpenFile(FromApi(path), "wb");
-        if (!file) {
-            LogTranslated(u"Failed to open file %s for writing", FromApi(path));
-            return 0;
-        }
-        FileSink out(file);
-        return WritePrmText(out, FromApi(path)) ? 1 : 0;
+        FileSink out(FromApi(path));
+        return out.Open() && WritePrmText(out, FromApi(path)) && out.Commit() ? 1 : 0;
     });
 }
 

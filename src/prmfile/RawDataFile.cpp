@@ -19,12 +19,8 @@ VEK_API int32_t VEK_CALL VekDownloadRawPrmFile(const VekChar* path, int32_t with
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
         using namespace vek;
         if (!ArgumentsGiven(u"VekDownloadRawPrmFile", path)) return 0;
-        std::FILE* file = platform::OpenFile(FromApi(path), "wb");
-        if (!file) {
-            LogTranslated(u"Failed to open file %s for writing", FromApi(path));
-            return 0;
-        }
-        FileSink out(file);
+        FileSink out(FromApi(path));
+        if (!out.Open()) return 0;
         out.Write("# Brenvik raw data\n");
         for (uint32_t id : ParDefs().index) {
             if (IsKind(id, ParKind::Measurement)) continue;
@@ -33,7 +29,7 @@ VEK_API int32_t VEK_CALL VekDownloadRawPrmFile(const VekChar* path, int32_t with
             const Text value = withValues ? FileValueText(id) : Text(u"-");
             out.Write(Format(u"%6u %-20s = %7s %04X %-7s\n", id, NameOf(def), value, raw, UnitOf(def)));
         }
-        return 1;
+        return out.Commit() ? 1 : 0;
     });
 }
 
