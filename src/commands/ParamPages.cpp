@@ -85,36 +85,30 @@ extern "C" {
 
 VEK_API int32_t VEK_CALL VekParamPagesFeatureAvailable(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            using namespace vek;
-            const uint16_t commandsInfo = CommandsInfo();
-            const int32_t available = HasCommandsInfo(commands_info::ParameterPages) ? 1 : 0;
-            LogTranslated(u"Commands information word  = 0x%04X.", commandsInfo);
-            LogTranslated(u"Params pages feature (b14) = %01X.", available);
-            return available;
-        });
+        using namespace vek;
+        const uint16_t commandsInfo = CommandsInfo();
+        const int32_t available = HasCommandsInfo(commands_info::ParameterPages) ? 1 : 0;
+        LogTranslated(u"Commands information word  = 0x%04X.", commandsInfo);
+        LogTranslated(u"Params pages feature (b14) = %01X.", available);
+        return available;
     });
 }
 
 VEK_API int32_t VEK_CALL VekGetActiveParamPage(int32_t* page) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            using namespace vek;
-            LogMessage(u"Getting active parameters page...");
-            if (!page) {
-                LogTranslated(u"VekGetActiveParamPage: no place for the page");
-                return 0;
-            }
-            return ReadActivePage(*page) ? 1 : 0;
-        });
+        using namespace vek;
+        LogMessage(u"Getting active parameters page...");
+        if (!page) {
+            LogTranslated(u"VekGetActiveParamPage: no place for the page");
+            return 0;
+        }
+        return ReadActivePage(*page) ? 1 : 0;
     });
 }
 
 VEK_API int32_t VEK_CALL VekActivateParamPage(uint16_t page) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            return vek::ActivatePage(page) ? 1 : 0;
-        });
+        return vek::ActivatePage(page) ? 1 : 0;
     });
 }
 

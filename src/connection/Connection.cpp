@@ -85,31 +85,25 @@ extern "C" {
 
 VEK_API int32_t VEK_CALL VekInit(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            if (vek::RunConnectionSequence()) return 1;
-            VekClose();
-            return 0;
-        });
+        if (vek::RunConnectionSequence()) return 1;
+        VekClose();
+        return 0;
     });
 }
 
 VEK_API int32_t VEK_CALL VekClose(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            vek::CommLock lock;
-            vek::StreamClose();
-            return 1;
-        });
+        vek::CommLock lock;
+        vek::StreamClose();
+        return 1;
     });
 }
 
 VEK_API int32_t VEK_CALL VekInBootstrapMode(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            using namespace vek;
-            const bool longEnough = Device().ChecksumReplyLength >= kBootLoaderBlockMinimum;
-            return longEnough && ChecksumBlockWord(checksum_block::BootstrapWord) == 0 ? 1 : 0;
-        });
+        using namespace vek;
+        const bool longEnough = Device().ChecksumReplyLength >= kBootLoaderBlockMinimum;
+        return longEnough && ChecksumBlockWord(checksum_block::BootstrapWord) == 0 ? 1 : 0;
     });
 }
 

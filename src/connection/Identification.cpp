@@ -129,24 +129,22 @@ bool ReadBoardNumber() {
 
 extern "C" VEK_API int32_t VEK_CALL VekReadIdentification(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            using namespace vek;
-            LogMessage(u"Reading identification...");
-            SetText(kSerialDate, u"");
-            SetText(kSerialNumber, u"");
-            SetText(kPpsNumber, u"");
-            SetText(kBoardNumber, u"");
+        using namespace vek;
+        LogMessage(u"Reading identification...");
+        SetText(kSerialDate, u"");
+        SetText(kSerialNumber, u"");
+        SetText(kPpsNumber, u"");
+        SetText(kBoardNumber, u"");
 
-            if (!HasFeature(features::Identification)) {
-                SetText(kSerialDate, Format(kSerialDateFormat, 0u, 0u));
-                SetText(kSerialNumber, Format(kSerialNumberFormat, 0u));
-                return 1;
-            }
-
-            CommLock lock;
-            if (!ReadSerialData() || !ReadPpsNumber() || !ReadBoardNumber()) return 0;
-            LogMessage(u"Identification done");
+        if (!HasFeature(features::Identification)) {
+            SetText(kSerialDate, Format(kSerialDateFormat, 0u, 0u));
+            SetText(kSerialNumber, Format(kSerialNumberFormat, 0u));
             return 1;
-        });
+        }
+
+        CommLock lock;
+        if (!ReadSerialData() || !ReadPpsNumber() || !ReadBoardNumber()) return 0;
+        LogMessage(u"Identification done");
+        return 1;
     });
 }

@@ -23,17 +23,13 @@ extern "C" {
 
 VEK_API uint32_t VEK_CALL VekSetIdentifier(uint32_t id) {
     return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
-        return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
-            return vek::Core().identifier = static_cast<uint16_t>(id);
-        });
+        return vek::Core().identifier = static_cast<uint16_t>(id);
     });
 }
 
 VEK_API uint32_t VEK_CALL VekGetIdentifier(void) {
     return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
-        return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
-            return vek::Core().identifier;
-        });
+        return vek::Core().identifier;
     });
 }
 

@@ -11,28 +11,24 @@ extern "C" {
 
 VEK_API int32_t VEK_CALL VekPing(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            using namespace vek;
-            LogMessage(u"Pinging...");
-            CommLock lock;
-            if (!StreamIsOpen()) return 0;
-            // The actual errors are the cheapest question every governor answers.
-            TimeoutScope timeout(Stream().ResponseTimeout);
-            return VekReadActualErrors();
-        });
+        using namespace vek;
+        LogMessage(u"Pinging...");
+        CommLock lock;
+        if (!StreamIsOpen()) return 0;
+        // The actual errors are the cheapest question every governor answers.
+        TimeoutScope timeout(Stream().ResponseTimeout);
+        return VekReadActualErrors();
     });
 }
 
 VEK_API int32_t VEK_CALL VekReconnect(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            VekClose();
-            // Unlike VekInit, a failure leaves the stream as the failing step left it.
-            if (!vek::RunConnectionSequence()) return 0;
-            if (VekInBootstrapMode()) return 1;
-            // Count 0 and no numbers: list 0 from the entry the library keeps.
-            return VekSetTimedList(0, 0, nullptr);
-        });
+        VekClose();
+        // Unlike VekInit, a failure leaves the stream as the failing step left it.
+        if (!vek::RunConnectionSequence()) return 0;
+        if (VekInBootstrapMode()) return 1;
+        // Count 0 and no numbers: list 0 from the entry the library keeps.
+        return VekSetTimedList(0, 0, nullptr);
     });
 }
 

@@ -35,29 +35,23 @@ ErrorEntry& AddErrorEntry(uint32_t id) {
 
 extern "C" VEK_API int32_t VEK_CALL VekReadErrorMemory(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-        return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
-            using namespace vek;
-            ClearErrorEntries();
-            const uint16_t kind = Device().Features & features::ErrorMemoryKindMask;
-            const bool read = kind > kLastBasicErrorMemoryKind ? ReadExtendedErrorMemory() : ReadBasicErrorMemory();
-            return read ? 1 : 0;
-        });
+        using namespace vek;
+        ClearErrorEntries();
+        const uint16_t kind = Device().Features & features::ErrorMemoryKindMask;
+        const bool read = kind > kLastBasicErrorMemoryKind ? ReadExtendedErrorMemory() : ReadBasicErrorMemory();
+        return read ? 1 : 0;
     });
 }
 
 extern "C" VEK_API uint32_t VEK_CALL VekGetErrorEntriesNum(void) {
     return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
-        return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
-            return static_cast<uint32_t>(vek::ErrorMemory().entries.size());
-        });
+        return static_cast<uint32_t>(vek::ErrorMemory().entries.size());
     });
 }
 
 extern "C" VEK_API ErrorEntry* VEK_CALL VekGetErrorEntryByIndex(uint32_t index) {
     return vek::Guarded<ErrorEntry*>(__func__, nullptr, [&]() -> ErrorEntry* {
-        return vek::Guarded<ErrorEntry*>(__func__, nullptr, [&]() -> ErrorEntry* {
-            const auto& entries = vek::ErrorMemory().entries;
-            return index < entries.size() ? entries[index].get() : nullptr;
-        });
+        const auto& entries = vek::ErrorMemory().entries;
+        return index < entries.size() ? entries[index].get() : nullptr;
     });
 }
