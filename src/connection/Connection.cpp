@@ -27,8 +27,7 @@ bool CloseConnection() {
 
 bool SetResponseTimeout() {
     // For good: every later reply is awaited for ResponseTimeout.
-    PushTimeout(Stream().ResponseTimeout, false);
-    return true;
+    return StreamSetTimeout(Stream().ResponseTimeout);
 }
 
 bool SendIdentifierIgnoringRefusal() {
@@ -85,6 +84,8 @@ extern "C" {
 
 VEK_API int32_t VEK_CALL VekInit(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        // Held through the closing of a failed connection as well.
+        vek::CommLock lock;
         if (vek::RunConnectionSequence()) return 1;
         VekClose();
         return 0;

@@ -23,6 +23,7 @@ VEK_API int32_t VEK_CALL VekPing(void) {
 
 VEK_API int32_t VEK_CALL VekReconnect(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        vek::CommLock lock;
         VekClose();
         // Unlike VekInit, a failure leaves the stream as the failing step left it.
         if (!vek::RunConnectionSequence()) return 0;

@@ -36,6 +36,7 @@ ErrorEntry& AddErrorEntry(uint32_t id) {
 extern "C" VEK_API int32_t VEK_CALL VekReadErrorMemory(void) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
         using namespace vek;
+        CommLock lock;
         ClearErrorEntries();
         const uint16_t kind = Device().Features & features::ErrorMemoryKindMask;
         const bool read = kind > kLastBasicErrorMemoryKind ? ReadExtendedErrorMemory() : ReadBasicErrorMemory();

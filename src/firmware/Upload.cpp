@@ -3,6 +3,7 @@
 // connected again after its restart.
 #include "VekLib.h"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
 #include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
@@ -71,6 +72,7 @@ VEK_API int32_t VEK_CALL VekUploadFirmwareFromFile(const VekChar* path) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
         using namespace vek;
         LogTranslated(u"Uploading firmware from file...");
+        CommLock lock;
         if (AnotherUploadRunning()) return 0;
         const Char* name = path ? FromApi(path) : u"";
         std::FILE* file = path ? platform::OpenFile(name, "rb") : nullptr;
@@ -88,6 +90,7 @@ VEK_API int32_t VEK_CALL VekUploadFirmwareFromFile(const VekChar* path) {
 VEK_API int32_t VEK_CALL VekUploadFirmwareFromBuffer(const uint8_t* data, uint32_t size) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
         using namespace vek;
+        CommLock lock;
         if (AnotherUploadRunning()) return 0;
         if (!data && size != 0) {
             LogTranslated(u"VekUploadFirmwareFromBuffer: no data");

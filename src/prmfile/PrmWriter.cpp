@@ -1,6 +1,7 @@
 // Saving the governor's parameter set as a parameter file, to a file or into
 // a caller's buffer: a header naming the file and the time, the three
 // version sections, then one value line per definition.
+#include "core/CommLock.hpp"
 #include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
@@ -58,6 +59,7 @@ void WriteValues(TextSink& out) {
 // is the file name that the header shows in full. Nothing is written when
 // the values cannot be read.
 bool WritePrmText(TextSink& out, const Char* name) {
+    CommLock lock;
     ReportStatus(u"Saving parameters");
     const Text fullPath = platform::FullPath(name);
     if (ReadAllValues() != read_result::Ok) {

@@ -80,13 +80,6 @@ void StreamOpened() {
     if (Stream().OnOpened) Stream().OnOpened(&Stream());
 }
 
-void PushTimeout(int32_t ms, bool save) {
-    if (save) Transport().savedTimeout = StreamGetTimeout();
-    StreamSetTimeout(ms);
-}
-
-void PopTimeout() { StreamSetTimeout(Transport().savedTimeout); }
-
 }  // namespace vek
 
 extern "C" VEK_API SerialStream* VEK_CALL VekGetStream(void) {

@@ -17,7 +17,6 @@ constexpr int32_t kDefaultEraseTimeout = 15000;
 
 struct TransportState {
     SerialStream stream{};
-    int32_t savedTimeout = 0;  // one saved value of PushTimeout, not a stack
 };
 
 TransportState& Transport();
@@ -43,18 +42,18 @@ const Char* StreamTranslate(const Char* text);
 bool StreamRequestBaudRate(uint32_t baud);
 void StreamOpened();
 
-// With save, remembers the current time-out first; then applies ms.
-void PushTimeout(int32_t ms, bool save);
-// Applies the remembered time-out.
-void PopTimeout();
-
-// A saving push for the length of a scope: the time-out is restored on every path.
+// Another time-out for the length of a scope: each scope keeps the one it
+// replaced and puts it back on every path, so scopes nest. Taken inside the
+// communication lock, so that no other thread's exchange runs with it.
 class TimeoutScope {
 public:
-    explicit TimeoutScope(int32_t ms) { PushTimeout(ms, true); }
-    ~TimeoutScope() { PopTimeout(); }
+    explicit TimeoutScope(int32_t ms) : replaced_(StreamGetTimeout()) { StreamSetTimeout(ms); }
+    ~TimeoutScope() { StreamSetTimeout(replaced_); }
     TimeoutScope(const TimeoutScope&) = delete;
     TimeoutScope& operator=(const TimeoutScope&) = delete;
+
+private:
+    int32_t replaced_;
 };
 
 }  // namespace vek

@@ -7,20 +7,24 @@
 #include "pardef/Record.hpp"
 #include "values/Arguments.hpp"
 #include "values/RawValues.hpp"
-#include "values/ValuesState.hpp"
 
 namespace vek {
 
 namespace {
 
-// Counts the range fetches in progress for the length of one fetch.
+// The range fetches in progress on this thread: a chain of range parameters
+// that leads back to itself nests on the thread that follows it, while
+// conversions on other threads have chains of their own.
+thread_local int rangeFetchDepth = 0;
+
+// Counts one range fetch for its length.
 class RangeFetchScope {
 public:
-    RangeFetchScope() { ++Values().rangeFetchDepth; }
-    ~RangeFetchScope() { --Values().rangeFetchDepth; }
+    RangeFetchScope() { ++rangeFetchDepth; }
+    ~RangeFetchScope() { --rangeFetchDepth; }
     RangeFetchScope(const RangeFetchScope&) = delete;
     RangeFetchScope& operator=(const RangeFetchScope&) = delete;
-    bool TooDeep() const { return Values().rangeFetchDepth > kMaxRangeFetchDepth; }
+    bool TooDeep() const { return rangeFetchDepth > kMaxRangeFetchDepth; }
 };
 
 // The range of def; false after logging why there is none.

@@ -36,6 +36,9 @@ extern "C" {
 VEK_API int32_t VEK_CALL VekSetTimedList(uint8_t list, uint32_t count, const uint32_t* ids) {
     return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
         using namespace vek;
+        CallIdle();
+        // Held from the search on: raw reads and writes of other threads add definitions.
+        CommLock lock;
         if (VekInBootstrapMode() || !IsTimedList(list)) return 0;
         // Every configuration starts with the timer: without it the governor
         // would be reset and left without a list, so nothing is sent.
@@ -46,8 +49,6 @@ VEK_API int32_t VEK_CALL VekSetTimedList(uint8_t list, uint32_t count, const uin
         }
         const uint32_t timerId = timer->Id;
 
-        CallIdle();
-        CommLock lock;
         if (!SendByte(cmd::ResetTimedList) ||
             !ExpectStatus(cmd::TimedListStatusMask, 0,
                           Translated(u"Failed to reset the timed list configuration"))) {
