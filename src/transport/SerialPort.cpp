@@ -39,7 +39,9 @@ int32_t VEK_CALL SerialGetTimeout(SerialStream*) { return SerialPort().currentTi
 bool PortOpen(const Char* name, uint32_t rate) {
     device::RaiseProcessPriority();
     if (!device::Open(name, SerialPort().handle)) {
-        LogSystemError(u"CreateFile");
+        const int code = platform::LastSystemErrorCode();
+        LogSystemError(u"CreateFile", code);
+        if (device::InUse(code)) LogMessage(StreamTranslate(u"The serial port %s is in use by another program"), name);
         return false;
     }
     if (!device::ApplyLineSettings(SerialPort().handle, rate)) {
