@@ -51,6 +51,16 @@ void FormatVersion(const ParDef& def, double value, Char* text, std::size_t capa
     }
 }
 
+// A negative value that rounds to zero at the shown decimals ("-0", "-0.0")
+// is zero, and zero has no sign.
+void DropSignOfZero(Char* text) {
+    if (text[0] != u'-') return;
+    for (const Char* c = text + 1; *c; ++c) {
+        if (*c != u'0' && *c != u'.') return;
+    }
+    std::char_traits<Char>::move(text, text + 1, std::char_traits<Char>::length(text));
+}
+
 void FormatOrdinary(const ParDef& def, double value, Char* text, std::size_t capacity) {
     if (IsHexUnit(def)) {
         const unsigned word = LowWord(std::trunc(value));
@@ -61,6 +71,7 @@ void FormatOrdinary(const ParDef& def, double value, Char* text, std::size_t cap
     Char format[kFormatTemplateCapacity];
     Format(format, kFormatTemplateCapacity, u"%%0.%uf", Decimals(def.Format));
     Format(text, capacity, format, value);
+    DropSignOfZero(text);
 }
 
 }  // namespace
