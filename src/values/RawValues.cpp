@@ -38,9 +38,11 @@ Frame NumberFrame(uint8_t command, uint32_t id) {
 
 bool ReadRawValue(uint32_t id) {
     LogMessage(u"Reading raw value...");
-    const Frame request = NumberFrame(cmd::ReadRawValue, id);
     CallIdle();
+    // Taken before the frame is built: its number width comes from the device
+    // record, which a connection on another thread rewrites.
     CommLock lock;
+    const Frame request = NumberFrame(cmd::ReadRawValue, id);
     // Set under the lock: another thread's exchange may be writing it now.
     Core().lastStatus = raw_read_status::NoReply;
     uint8_t reply[kReadReplySize];
@@ -66,11 +68,11 @@ bool ReadRawValue(uint32_t id) {
 }
 
 bool WriteRawValue(uint32_t id, uint16_t value) {
+    CallIdle();
+    CommLock lock;
     Frame request = NumberFrame(cmd::WriteRawValue, id);
     request.Word(value);
     request.Word(request.SumFrom(1));  // number and value, without the command byte
-    CallIdle();
-    CommLock lock;
     if (!SendFrame(request)) return false;
     Translated failure(u"VekWriteRawValue failure: governor returned an error code");
     if (!ExpectStatus(kStatusMask, 0, failure)) return false;
