@@ -260,11 +260,10 @@ TEST_F(Threads, ConcurrentErrorMemoryReadsListEachRecordOnce) {
     EXPECT_EQ(VekGetErrorEntriesNum(), records);
 }
 
-// Timed lists configured while another thread reads numbers the store does
-// not have yet, which adds them: the search for the timer and the additions
-// never overlap (ThreadSanitizer shows it when they do).
-TEST_F(Threads, TimedListsConfiguredWhileRawReadsAddDefinitions) {
-    constexpr uint32_t kFirstUnlisted = 30000;
+// Timed lists configured while another thread downloads the definitions
+// again: the search for the timer runs under the lock, so it sees the whole
+// store before or after a download, never one being rebuilt.
+TEST_F(Threads, TimedListsConfiguredWhileTheDefinitionsAreDownloadedAgain) {
     std::atomic<int> failures{0};
     RunTogether({
         [&failures] {
@@ -273,8 +272,10 @@ TEST_F(Threads, TimedListsConfiguredWhileRawReadsAddDefinitions) {
                 if (!VekSetTimedList(0, 1, ids)) ++failures;
             }
         },
-        [] {
-            for (uint32_t i = 0; i < kIterations / 4; ++i) VekReadRawValue(kFirstUnlisted + i);
+        [&failures] {
+            for (int i = 0; i < kIterations / 40; ++i) {
+                if (!VekReadAllParDef()) ++failures;
+            }
         },
     });
     EXPECT_EQ(failures.load(), 0);
