@@ -5,7 +5,6 @@ library of the build tree unless VEKLIB_LIBRARY names one.
         /usr/bin/python3 -m pytest python/tests
 """
 import os
-import select
 import subprocess
 import sys
 from pathlib import Path
@@ -14,12 +13,13 @@ import pytest
 
 SOURCE_ROOT = Path(__file__).resolve().parents[2]
 DEFAULT_BUILD = SOURCE_ROOT / "build" / "debug"
-START_TIMEOUT_S = 30
-STOP_TIMEOUT_S = 10
 
-# The package of this tree, not an installed one.
-sys.path.insert(0, str(SOURCE_ROOT / "python"))
+# The package of this tree, not an installed one; the examples' runner
+# starts and stops vekgov.
+sys.path[:0] = [str(SOURCE_ROOT / "python"), str(SOURCE_ROOT / "examples")]
 os.environ.setdefault("VEKLIB_LIBRARY", str(DEFAULT_BUILD / "src" / "libVekLib.so.3"))
+
+import run_example  # noqa: E402 - found through the path above
 
 
 @pytest.fixture
@@ -28,15 +28,9 @@ def governor_port():
     vekgov = os.environ.get("VEKGOV", str(DEFAULT_BUILD / "sim" / "vekgov"))
     process = subprocess.Popen([vekgov], stdout=subprocess.PIPE, text=True)
     try:
-        ready, _, _ = select.select([process.stdout], [], [], START_TIMEOUT_S)
-        port = process.stdout.readline().strip() if ready else ""
-        if not port:
+        port = run_example.read_device_path(process)
+        if port is None:
             pytest.fail("vekgov printed no pseudo-terminal")
         yield port
     finally:
-        process.terminate()
-        try:
-            process.wait(STOP_TIMEOUT_S)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+        run_example.stop(process)
