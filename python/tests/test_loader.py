@@ -30,6 +30,14 @@ def test_dll_architecture_mismatch_names_the_dll_needed(tmp_path):
         _loader.check_dll_matches(dll32, 64)
     assert "is the 32-bit VekLib.dll, but this Python is 64-bit" in str(mismatch.value)
     assert "VekLib-3.2.6.9-win64.zip" in str(mismatch.value)
+    folder32, folder64 = tmp_path / "win32", tmp_path / "win64"
+    for folder, machine in ((folder32, 0x014C), (folder64, 0x8664)):
+        folder.mkdir()
+        fake_dll(folder / "VekLib.dll", machine)
+    assert _loader.pick_windows_dll([str(folder32), str(folder64)], 64) == str(folder64 / "VekLib.dll")
+    with pytest.raises(veklib.LibraryError, match="win64.zip"):
+        _loader.pick_windows_dll(["", str(folder32)], 64)
+    assert _loader.pick_windows_dll([str(tmp_path)], 64) is None
     not_a_dll = tmp_path / "notes.txt"
     not_a_dll.write_text("MZ but too short")
     assert _loader.dll_bits(str(not_a_dll)) is None

@@ -7,7 +7,7 @@ import os
 import struct
 import sys
 from pathlib import Path
-from typing import List, Optional
+from typing import List, Optional, Sequence
 
 from ._errors import LibraryError
 
@@ -59,6 +59,20 @@ def check_dll_matches(path: str, bits: int) -> None:
         )
 
 
+def pick_windows_dll(folders: Sequence[str], bits: int) -> Optional[str]:
+    """The first VekLib.dll in folders (those of PATH) built for a Python of
+    the given pointer width; LibraryError naming the DLL needed when only
+    one of the other width is there; None when there is none."""
+    found = [str(Path(folder) / WINDOWS_NAME) for folder in folders
+             if folder and (Path(folder) / WINDOWS_NAME).is_file()]
+    for path in found:
+        if dll_bits(path) == bits:
+            return path
+    for path in found:
+        check_dll_matches(path, bits)
+    return None
+
+
 def _source_tree_candidates() -> List[Path]:
     """Library files of the builds next to this package, if it sits in the
     source tree (python/veklib)."""
@@ -98,7 +112,12 @@ def load_library() -> ctypes.CDLL:
         except OSError as error:
             raise LibraryError(f"cannot load {ENVIRONMENT_VARIABLE}={named}: {error}") from error
 
-    installed = WINDOWS_NAME if sys.platform == "win32" else POSIX_NAME
+    if sys.platform == "win32":
+        # Windows no longer searches PATH for a DLL named without a folder.
+        folders = os.environ.get("PATH", "").split(os.pathsep)
+        installed = pick_windows_dll(folders, python_bits()) or WINDOWS_NAME
+    else:
+        installed = POSIX_NAME
     tried = [installed]
     try:
         return _load(installed)
