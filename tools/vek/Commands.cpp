@@ -20,6 +20,7 @@ int RunClickTest(Session&, const Arguments&);
 int RunAutoAdjust(Session&, const Arguments&);
 int RunClearOperatingData(Session&, const Arguments&);
 int RunPage(Session&, const Arguments&);
+int RunUi(Session&, const Arguments&);
 
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
@@ -44,6 +45,8 @@ const std::vector<Command>& AllCommands() {
         {"auto-adjust", "", "start the automatic adjustment of the actuator", RunAutoAdjust},
         {"clear-operating-data", "", "clear the governor's operating data", RunClearOperatingData},
         {"page", "[N]", "show the active parameter page, or activate page N", RunPage},
+        {"ui", "[--listen HOST:PORT] [--no-browser]",
+         "serve the service console in the browser (default 127.0.0.1:8642) until Ctrl-C", RunUi},
     };
     return commands;
 }

@@ -12,7 +12,7 @@ namespace {
 // Switches of single commands: they take no value and go to the command's
 // arguments like its other options.
 constexpr const char* kCommandSwitches[] = {"--tolerant", "--measurements", "--yes", "--values", "--memory", "--erase",
-                                               "--raw"};
+                                               "--raw", "--no-browser"};
 
 bool IsCommandSwitch(const std::string& word) {
     for (const char* commandSwitch : kCommandSwitches) {

@@ -26,6 +26,7 @@ public:
     void Connect();
     // "COM3 at 9600 baud" or "simulated governor (profile default)".
     std::string Describe() const;
+    const Options& Settings() const { return options_; }
 
 private:
     Options options_;
