@@ -26,6 +26,12 @@ ConsoleServer::ConsoleServer(const ListenAddress& address, ConsoleParts& parts) 
     server_.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     server_.set_keep_alive_timeout(kKeepAliveSeconds);
     server_.set_payload_max_length(kFirmwareLimit);
+    // The library's default shares the port (SO_REUSEPORT): a second console
+    // would bind beside the first and take some of its requests.
+    server_.set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     port_ = address.port == 0 ? server_.bind_to_any_port(address.host)
                               : (server_.bind_to_port(address.host, address.port) ? address.port : -1);
     if (port_ <= 0) {
