@@ -16,7 +16,7 @@ void AddFirmwareApi(httplib::Server& server, ConsoleParts& parts) {
                 if (!VekUploadFirmwareFromBuffer(image, static_cast<uint32_t>(request.body.size()))) {
                     return governor.Refused("the firmware upload failed");
                 }
-                governor.OnProgress("Connecting again", 0);
+                governor.OnStage("Connecting again");
                 VekClearParDefs();  // the new firmware may define other values
                 if (!governor.ConnectAgain()) return governor.Refused("the governor did not come back");
                 return JsonReply(Json{{"uploaded", request.body.size()}});

@@ -35,7 +35,7 @@ void VEK_CALL OnFirmwareProgress(void* user, const VekChar* text, uint16_t permi
 }
 
 // Stages without a share ("Erasing firmware", "Waiting for reset").
-void VEK_CALL OnStatus(void* user, const VekChar* text) { Of(user).OnProgress(ToUtf8(text, SIZE_MAX), 0); }
+void VEK_CALL OnStatus(void* user, const VekChar* text) { Of(user).OnStage(ToUtf8(text, SIZE_MAX)); }
 
 void VEK_CALL OnError(void* user, const VekChar* text) { Of(user).OnError(ToUtf8(text, SIZE_MAX)); }
 
@@ -139,6 +139,8 @@ Reply Governor::WithProgress(const std::string& operation, const std::function<R
 }
 
 void Governor::OnProgress(const std::string& text, unsigned permille) { operations_.Report(text, permille); }
+
+void Governor::OnStage(const std::string& text) { operations_.Stage(text); }
 
 void Governor::OnError(const std::string& text) { errorTexts_.push_back(text); }
 

@@ -81,6 +81,7 @@ public:
 
     // Library callbacks.
     void OnProgress(const std::string& text, unsigned permille);
+    void OnStage(const std::string& text);
     void OnError(const std::string& text);
     bool OnQuestion(const std::string& text);
 

@@ -14,6 +14,12 @@ void LongOperations::Report(const std::string& text, unsigned permille) {
     current_->permille = permille;
 }
 
+void LongOperations::Stage(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!current_) current_ = Progress{};
+    current_->text = text;
+}
+
 void LongOperations::End() {
     std::lock_guard<std::mutex> lock(mutex_);
     current_.reset();

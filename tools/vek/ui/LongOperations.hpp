@@ -21,6 +21,8 @@ class LongOperations {
 public:
     void Begin(const std::string& operation);
     void Report(const std::string& text, unsigned permille);
+    // A stage without a share of its own ("Waiting for reset"): the bar stays.
+    void Stage(const std::string& text);
     void End();
     std::optional<Progress> Current() const;
 

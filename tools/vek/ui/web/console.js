@@ -8,6 +8,7 @@ const PLOT_PERIOD_MS = 100;        // the trend plot is drawn at most this often
 const BUCKET = 64;                 // samples summarised per bucket for long views
 const POINTS_PER_PIXEL = 2;        // a minimum and a maximum per pixel column
 const RATE_WINDOW_MS = 2000;
+const FIRMWARE_OPERATION = 'Updating the firmware';  // as the server names it
 const COLOURS = ['#1f77b4', '#d62728', '#2ca02c', '#ff7f0e', '#9467bd', '#8c564b', '#e377c2', '#17becf',
                  '#7f7f7f', '#bcbd22', '#393b79', '#637939', '#8c6d31', '#843c39', '#7b4173', '#3182bd'];
 
@@ -83,6 +84,10 @@ function showStatus(status) {
     $('progress-operation').textContent = progress.operation;
     $('progress-bar').value = progress.permille;
     $('progress-text').textContent = progress.text;
+    if (progress.operation === FIRMWARE_OPERATION) {
+      $('firmware-bar').value = progress.permille;
+      $('firmware-stage').textContent = progress.text;
+    }
   }
   showQuestion(status.question);
   showPending(status.pendingErrors);
@@ -756,7 +761,8 @@ function showPreview(preview) {
     const governor = versions.governor[key];
     if (file !== undefined) parts.push(`${key} ${file}${file === governor ? '' : ` (governor ${governor})`}`);
   }
-  show('file-result', `${preview.differences.length} differences, ${preview.unchanged} values the same; ` +
+  const differences = preview.differences.length;
+  show('file-result', `${differences} difference${differences === 1 ? '' : 's'}, ${preview.unchanged} values the same; ` +
        `file versions: ${parts.join(', ') || 'none'}`);
   const table = element('table', null, 'list');
   const head = element('thead');
@@ -862,12 +868,20 @@ $('firmware-upload').addEventListener('click', async () => {
   const file = $('firmware-input').files[0];
   if (!file || !confirm(`Erase the governor's firmware and upload ${file.name} (${file.size} bytes)?`)) return;
   show('firmware-result', 'Updating: erase, transfer, restart, connection…');
+  $('firmware-progress').hidden = false;
+  $('firmware-bar').value = 0;
+  $('firmware-stage').textContent = 'Starting';
+  $('firmware-upload').disabled = true;
   try {
     const result = await api('POST', '/api/firmware', await file.arrayBuffer());
+    $('firmware-bar').value = 1000;
+    $('firmware-stage').textContent = 'Done';
     show('firmware-result', `Uploaded ${result.uploaded} bytes; the governor is connected again`);
     onConnected();
   } catch (error) {
     show('firmware-result', error.message, true);
+  } finally {
+    $('firmware-upload').disabled = false;
   }
 });
 
