@@ -6,12 +6,16 @@
 #include "Routes.hpp"
 
 #include <sstream>
+#include <thread>
 
 namespace vektool::ui {
 
 namespace {
 
 constexpr auto kWaitForSamples = std::chrono::milliseconds(500);
+// Samples go out in batches: a wake-up per sample would take processor time
+// from the governor thread, and a page draws only a few times a second.
+constexpr auto kBatchPeriod = std::chrono::milliseconds(50);
 
 std::optional<std::vector<uint32_t>> ParseIds(const std::string& text) {
     std::vector<uint32_t> ids;
@@ -59,7 +63,9 @@ public:
         }
         // A comment now and then finds out whether the page is still there.
         if (text.empty()) text = ":\n\n";
-        return sink.write(text.data(), text.size());
+        if (!sink.write(text.data(), text.size())) return false;
+        if (!samples.empty()) std::this_thread::sleep_for(kBatchPeriod);
+        return true;
     }
 
 private:

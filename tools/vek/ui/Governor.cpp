@@ -20,6 +20,7 @@ constexpr auto kPingInterval = std::chrono::seconds(1);
 constexpr auto kReconnectInterval = std::chrono::seconds(1);
 constexpr auto kRateWindow = std::chrono::seconds(2);
 constexpr auto kIdleWait = std::chrono::seconds(1);
+constexpr auto kLogPollInterval = std::chrono::milliseconds(250);
 constexpr unsigned kPerMillePerPercent = 10;
 
 Governor& Of(void* user) { return *static_cast<Governor*>(user); }
@@ -111,7 +112,7 @@ Reply Governor::Call(std::function<Reply()> job) {
 
 Reply Governor::CallConnected(std::function<Reply()> job) {
     return Call([this, job = std::move(job)] {
-        if (Status().state != LinkState::Connected) {
+        if (State() != LinkState::Connected) {
             return ErrorReply("the governor is not connected", kUnavailable);
         }
         return job();
@@ -121,6 +122,11 @@ Reply Governor::CallConnected(std::function<Reply()> job) {
 GovernorStatus Governor::Status() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return status_;
+}
+
+LinkState Governor::State() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return status_.state;
 }
 
 std::string Governor::FailureReason(const std::string& fallback) {
@@ -198,7 +204,7 @@ Governor::Clock::time_point Governor::NextDue() const {
 }
 
 void Governor::DoDueWork() {
-    const LinkState state = Status().state;
+    const LinkState state = State();
     const Clock::time_point now = Clock::now();
     if (state == LinkState::Lost) {
         TryReconnect();
@@ -207,7 +213,11 @@ void Governor::DoDueWork() {
     } else if (state == LinkState::Connected && TrendActive()) {
         Sample();
     }
-    log_.Poll();
+    // Not after every sample: reading the file would cost the trend its rate.
+    if (now >= nextLogPoll_) {
+        log_.Poll();
+        nextLogPoll_ = now + kLogPollInterval;
+    }
 }
 
 bool Governor::TrendActive() const { return !trendConfig_.ids.empty() && trend_.Clients() > 0; }

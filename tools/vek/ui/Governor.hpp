@@ -62,6 +62,7 @@ public:
     Reply CallConnected(std::function<Reply()> job);
 
     GovernorStatus Status() const;
+    LinkState State() const;
 
     // --- for jobs, on the governor thread ---
     // The library's reason for the failure the job just met, else fallback.
@@ -121,6 +122,7 @@ private:
     Clock::time_point nextSample_{};
     Clock::time_point nextPing_{};
     Clock::time_point nextReconnect_{};
+    Clock::time_point nextLogPoll_{};
     Clock::time_point rateWindowStart_{};
     uint64_t rateWindowSamples_ = 0;
 
