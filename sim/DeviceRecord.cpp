@@ -21,7 +21,8 @@ uint32_t CombinedSoftwareVersion(const DeviceProfile& profile) {
     const uint32_t word = profile.softwareVersion;
     const uint32_t extension = profile.softwareExtension;
     const uint32_t middle = (word / kHundreds) % kTens + kTens * extension;
-    return word / kThousands * (extension != 0 ? kTenThousands : kThousands) + middle * kHundreds + word % kHundreds;
+    return word / kThousands * (extension != 0 ? kTenThousands : kThousands) + middle * kHundreds +
+           word % kHundreds;
 }
 
 void WriteCounters(GovernorModel& model, uint64_t atMs, uint32_t starts) {
@@ -31,7 +32,8 @@ void WriteCounters(GovernorModel& model, uint64_t atMs, uint32_t starts) {
 }
 
 void WriteDeviceRecord(GovernorModel& model) {
-    WriteValue(model, engine_number::SoftwareVersion, static_cast<uint16_t>(CombinedSoftwareVersion(model.profile)));
+    WriteValue(model, engine_number::SoftwareVersion,
+               static_cast<uint16_t>(CombinedSoftwareVersion(model.profile)));
     WriteValue(model, engine_number::HardwareVersion, model.profile.hardwareVersion);
     WriteCounters(model, model.clock.NowMs(), 0);
 }

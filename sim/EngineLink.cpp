@@ -1,12 +1,12 @@
 #include "EngineLink.hpp"
 
+#include <algorithm>
+#include <cmath>
+
 #include "DeviceRecord.hpp"
 #include "EngineNumbers.hpp"
 #include "GovernorModel.hpp"
 #include "PhysicalValues.hpp"
-
-#include <algorithm>
-#include <cmath>
 
 namespace vekgov {
 
@@ -39,7 +39,9 @@ constexpr uint16_t kRunningRelay = 0x01;
 constexpr uint16_t kStatusRunning = 0x0001;
 constexpr uint16_t kStatusFuelCut = 0x0002;
 
-void Take(const GovernorModel& model, uint32_t number, double& setting) { TakePhysical(model, number, setting); }
+void Take(const GovernorModel& model, uint32_t number, double& setting) {
+    TakePhysical(model, number, setting);
+}
 
 void Take(const GovernorModel& model, uint32_t number, bool& setting) {
     double value = setting ? 1 : 0;

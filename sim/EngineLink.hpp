@@ -2,9 +2,9 @@
 // model takes from the parameters, and the measurements it leaves in them.
 #pragma once
 
-#include "EngineModel.hpp"
-
 #include <cstdint>
+
+#include "EngineModel.hpp"
 
 namespace vekgov {
 

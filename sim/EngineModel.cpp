@@ -74,7 +74,9 @@ double Follow(double value, double target, double lagS, double dtS = kStepS) {
 }  // namespace
 
 EngineModel::EngineModel(uint64_t seed)
-    : noise_(seed), loadPercent_(kFirstLoadPercent), stepsToLoadChange_(0),
+    : noise_(seed),
+      loadPercent_(kFirstLoadPercent),
+      stepsToLoadChange_(0),
       coolantTempC_(CoolantTarget(kFirstLoadPercent + Friction(kReferenceRpm))),
       oilTempC_(OilTarget(kFirstLoadPercent + Friction(kReferenceRpm))) {
     ChangeLoadNowAndThen();
@@ -137,7 +139,8 @@ double EngineModel::Control(const EngineSettings& s, double measuredRpm) {
     const double p = s.gainP * kPPercentPerRpm * error;
     const double d = -s.gainD * kDPercentPerRpmPerS * (filteredRpm_ - previousRpm) / kStepS;
     // The integral keeps the sum within the actuator's travel (no wind-up).
-    integralPercent_ = Limit(integralPercent_ + s.gainI * kIPercentPerRpmS * error * kStepS, low - p - d, high - p - d);
+    integralPercent_ =
+        Limit(integralPercent_ + s.gainI * kIPercentPerRpmS * error * kStepS, low - p - d, high - p - d);
 
     if (measuredRpm > s.overspeedRpm) {
         fuelCut_ = true;
@@ -155,7 +158,8 @@ void EngineModel::Step(const EngineSettings& s) {
 
     const double demand = turning ? Control(s, measuredRpm) : 0;
     actuatorPercent_ = Follow(actuatorPercent_, demand, kActuatorLagS);
-    const double fuel = turning ? Limit(actuatorPercent_, std::max(0.0, s.fuelMinPercent), s.fuelMaxPercent) : 0;
+    const double fuel =
+        turning ? Limit(actuatorPercent_, std::max(0.0, s.fuelMinPercent), s.fuelMaxPercent) : 0;
     const double delivered = fuelOnTheWay_[fuelAt_];
     fuelOnTheWay_[fuelAt_] = fuel;
     fuelAt_ = (fuelAt_ + 1) % kDeadTimeSteps;
@@ -195,9 +199,10 @@ void EngineModel::Measure(double measuredRpm) {
                                      : 0;
     r.oilTempC = oilTempC_;
     r.coolantTempC = coolantTempC_;
-    r.actuatorCurrentMa = phase_ != Phase::Stopped ? kActuatorCurrentBaseMa + kActuatorCurrentMaPerPercent *
-                                                                                  std::max(0.0, actuatorPercent_)
-                                                   : 0;
+    r.actuatorCurrentMa =
+        phase_ != Phase::Stopped
+            ? kActuatorCurrentBaseMa + kActuatorCurrentMaPerPercent * std::max(0.0, actuatorPercent_)
+            : 0;
     r.loadPercent = phase_ == Phase::Running ? loadPercent_ : 0;
     r.running = phase_ == Phase::Running;
     r.fuelCut = fuelCut_;

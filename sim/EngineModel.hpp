@@ -6,11 +6,11 @@
 // EngineLink.hpp connects it to the governor's values.
 #pragma once
 
-#include "SeededNoise.hpp"
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
+
+#include "SeededNoise.hpp"
 
 namespace vekgov {
 

@@ -24,7 +24,8 @@ MonitoredLimits ReadMonitoredLimits(const GovernorModel& model) {
     return limits;
 }
 
-void EngineMonitor::Watch(uint32_t number, bool& present, bool raise, bool clear, std::vector<ErrorSwitch>& changes) {
+void EngineMonitor::Watch(uint32_t number, bool& present, bool raise, bool clear,
+                          std::vector<ErrorSwitch>& changes) {
     if (present ? !clear : !raise) return;
     present = !present;
     changes.push_back({number, present});
@@ -37,13 +38,13 @@ std::vector<ErrorSwitch> EngineMonitor::Check(const EngineReadings& r, double su
     } else if (!coolantAboveSinceMs_) {
         coolantAboveSinceMs_ = atMs;
     }
-    const bool coolantTooLong =
-        coolantAboveSinceMs_ && static_cast<double>(atMs - *coolantAboveSinceMs_) >= limits.coolantDelayS * kMsPerSecond;
+    const bool coolantTooLong = coolantAboveSinceMs_ && static_cast<double>(atMs - *coolantAboveSinceMs_) >=
+                                                            limits.coolantDelayS * kMsPerSecond;
 
     std::vector<ErrorSwitch> changes;
     Watch(n::ErrOverspeed, overspeed_, r.fuelCut, !r.fuelCut, changes);
-    Watch(n::ErrCoolantTemp, coolantHot_, coolantTooLong, r.coolantTempC < limits.coolantWarnC - kCoolantMarginC,
-          changes);
+    Watch(n::ErrCoolantTemp, coolantHot_, coolantTooLong,
+          r.coolantTempC < limits.coolantWarnC - kCoolantMarginC, changes);
     Watch(n::ErrSupplyLow, supplyLow_, supplyVolts < limits.supplyMinVolts,
           supplyVolts >= limits.supplyMinVolts + kSupplyMarginVolts, changes);
     Watch(n::ErrSupplyHigh, supplyHigh_, supplyVolts > limits.supplyMaxVolts,

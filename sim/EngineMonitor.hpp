@@ -4,11 +4,11 @@
 // once the value is back inside with some margin.
 #pragma once
 
-#include "EngineModel.hpp"
-
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+#include "EngineModel.hpp"
 
 namespace vekgov {
 
@@ -30,8 +30,8 @@ struct ErrorSwitch {
 class EngineMonitor {
 public:
     // The errors that come or go with these values at model time atMs.
-    std::vector<ErrorSwitch> Check(const EngineReadings& readings, double supplyVolts, const MonitoredLimits& limits,
-                                   uint64_t atMs);
+    std::vector<ErrorSwitch> Check(const EngineReadings& readings, double supplyVolts,
+                                   const MonitoredLimits& limits, uint64_t atMs);
 
 private:
     void Watch(uint32_t number, bool& present, bool raise, bool clear, std::vector<ErrorSwitch>& changes);

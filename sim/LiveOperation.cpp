@@ -13,7 +13,8 @@ namespace {
 
 void ApplySwitches(GovernorModel& model, const std::vector<ErrorSwitch>& switches, uint64_t atMs) {
     for (const ErrorSwitch& change : switches) {
-        SetErrorStateAt(model, change.number, change.present ? error_state::Present : error_state::Absent, atMs);
+        SetErrorStateAt(model, change.number, change.present ? error_state::Present : error_state::Absent,
+                        atMs);
     }
 }
 
@@ -36,7 +37,8 @@ void RunEngine(GovernorModel& model, uint64_t nowMs) {
         WriteEngineReadings(model, engine, volts, at);
         ApplySwitches(model, switches, at);
     }
-    WriteEngineReadings(model, engine, SupplyVolts(engine.Readings().running, live.steppedToMs), live.steppedToMs);
+    WriteEngineReadings(model, engine, SupplyVolts(engine.Readings().running, live.steppedToMs),
+                        live.steppedToMs);
 }
 
 void SettleEngine(GovernorModel& model) {
@@ -60,7 +62,7 @@ void StartLiveOperation(GovernorModel& model, const LiveSettings& settings) {
     live.steppedToMs = model.clock.NowMs();
     live.engine->Start();
     model.clock.Advance(kLiveStartUptimeMs);
-    model.clock.FollowRealTime();
+    if (settings.realTime) model.clock.FollowRealTime();
     UseBuiltInErrorCycle(model.actualErrors);
     // The supply error comes from the measured supply against its limits.
     DropFromCycle(model.actualErrors, engine_number::ErrSupplyLow);

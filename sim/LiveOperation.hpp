@@ -5,19 +5,20 @@
 // still, the engine stands at its setpoint and nothing moves.
 #pragma once
 
-#include "EngineModel.hpp"
-#include "EngineMonitor.hpp"
-
 #include <cstdint>
 #include <optional>
+
+#include "EngineModel.hpp"
+#include "EngineMonitor.hpp"
 
 namespace vekgov {
 
 struct GovernorModel;
 
 struct LiveSettings {
-    uint64_t seed = 1;   // the same seed, the same engine
-    bool still = false;  // the engine at its setpoint, frozen
+    uint64_t seed = 1;     // the same seed, the same engine
+    bool still = false;    // the engine at its setpoint, frozen
+    bool realTime = true;  // the clock follows real time; off, only its manual steps move it
 };
 
 struct LiveOperationArea {

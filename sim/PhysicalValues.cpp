@@ -1,10 +1,10 @@
 #include "PhysicalValues.hpp"
 
-#include "GovernorModel.hpp"
-#include "Values.hpp"
-
 #include <algorithm>
 #include <cmath>
+
+#include "GovernorModel.hpp"
+#include "Values.hpp"
 
 namespace vekgov {
 
@@ -27,13 +27,14 @@ RawSpan SpanOf(uint16_t min, uint16_t max) {
 }
 
 struct Conversion {
-    double divisor;          // 10 to the power of the decimals
-    RawSpan raw;             // the words the value may take
+    double divisor;                // 10 to the power of the decimals
+    RawSpan raw;                   // the words the value may take
     std::optional<RawSpan> scale;  // the limits the raw span stands for, when scaled
 };
 
 Conversion ConversionOf(const GovernorModel& model, const Definition& d) {
-    Conversion c{std::pow(10.0, (d.format >> kDecimalsShift) & kDecimalsMask), SpanOf(d.min, d.max), std::nullopt};
+    Conversion c{std::pow(10.0, (d.format >> kDecimalsShift) & kDecimalsMask), SpanOf(d.min, d.max),
+                 std::nullopt};
     if (d.intCode == kRangeIntCode) c.raw = {INT16_MIN, UINT16_MAX};  // its limits are parameter numbers
     const bool scaled = (d.format & kScaledFormat) && d.intCode < model.profile.intCodes.size();
     if (scaled) {
@@ -71,7 +72,8 @@ bool WritePhysical(GovernorModel& model, uint32_t number, double value) {
         raw = c.raw.low + (raw - c.scale->low) * (c.raw.high - c.raw.low) / (c.scale->high - c.scale->low);
     }
     raw = std::max(c.raw.low, std::min(std::round(raw), c.raw.high));
-    return WriteValue(model, number, static_cast<uint16_t>(static_cast<int32_t>(raw)));  // negative: two's complement
+    return WriteValue(model, number,
+                      static_cast<uint16_t>(static_cast<int32_t>(raw)));  // negative: two's complement
 }
 
 }  // namespace vekgov

@@ -20,7 +20,7 @@ public:
     }
 
 private:
-    static constexpr unsigned kDroppedBits = 11;          // 53 bits remain, a double's mantissa
+    static constexpr unsigned kDroppedBits = 11;               // 53 bits remain, a double's mantissa
     static constexpr double kUnit = 1.0 / 9007199254740992.0;  // 2^-53
     static constexpr double kSumMean = 2.0;
     static constexpr double kSumScale = 1.7320508075688772;  // sqrt(3): the sum's deviation is 1/sqrt(3)
