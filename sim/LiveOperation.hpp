@@ -2,7 +2,8 @@
 // model turns under its speed loop, its measurements move, its limits raise
 // errors and a CAN time-out comes and goes by the built-in cycle. Off unless
 // asked for, so that tests see a governor that only changes when they say so;
-// still, the engine stands at its setpoint and nothing moves.
+// still, the engine stands at its setpoint and its measurements and errors
+// keep their values.
 #pragma once
 
 #include <cstdint>
