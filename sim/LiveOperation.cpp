@@ -26,9 +26,8 @@ void RunEngine(GovernorModel& model, uint64_t nowMs) {
     if (nowMs > live.steppedToMs + kMaxCatchUpMs) live.steppedToMs = nowMs - kMaxCatchUpMs;
     const EngineSettings settings = ReadEngineSettings(model);
     const MonitoredLimits limits = ReadMonitoredLimits(model);
-    for (; live.steppedToMs + EngineModel::kStepMs <= nowMs;) {
-        live.steppedToMs += EngineModel::kStepMs;
-        const uint64_t at = live.steppedToMs;
+    while (live.steppedToMs + EngineModel::kStepMs <= nowMs) {
+        const uint64_t at = live.steppedToMs += EngineModel::kStepMs;
         engine.Step(settings);
         const double volts = SupplyVolts(engine.Readings().running, at);
         const std::vector<ErrorSwitch> switches = live.monitor.Check(engine.Readings(), volts, limits, at);
