@@ -431,7 +431,7 @@ TEST(PrmRawDumpTool, LeavesOutTheMeasurements) {
         EXPECT_NE(text.find("\r\n  4000 BoostLimitX(0)       = "), std::string::npos);
         EXPECT_EQ(text.find("\r\n  2000 Speed"), std::string::npos);
         // Without --values the value column shows "-", with it the values read first.
-        EXPECT_EQ(text.find("=     400 0190 rpm    \r\n") != std::string::npos, *values != 0) << text;
+        EXPECT_EQ(text.find("=     800 0320 rpm    \r\n") != std::string::npos, *values != 0) << text;
     }
 }
 

@@ -71,7 +71,7 @@ Text FinalPath(const Char* path);
 std::FILE* CreateFileBeside(const Char* path, Text& created);
 
 // Puts the file from in the place of the file to, in one step.
-bool ReplaceFile(const Char* from, const Char* to);
+bool MoveIntoPlace(const Char* from, const Char* to);
 
 bool RemoveFile(const Char* path);
 

@@ -129,7 +129,7 @@ std::FILE* CreateFileBeside(const Char* path, Text& created) {
     return file;
 }
 
-bool ReplaceFile(const Char* from, const Char* to) { return rename(ToUtf8(from).c_str(), ToUtf8(to).c_str()) == 0; }
+bool MoveIntoPlace(const Char* from, const Char* to) { return rename(ToUtf8(from).c_str(), ToUtf8(to).c_str()) == 0; }
 
 bool RemoveFile(const Char* path) { return unlink(ToUtf8(path).c_str()) == 0; }
 

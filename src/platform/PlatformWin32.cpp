@@ -125,7 +125,7 @@ std::FILE* CreateFileBeside(const Char* path, Text& created) {
     return nullptr;
 }
 
-bool ReplaceFile(const Char* from, const Char* to) {
+bool MoveIntoPlace(const Char* from, const Char* to) {
     return MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 

@@ -60,7 +60,7 @@ bool FileSink::Commit() {
     file_ = nullptr;
     if (error == 0 && closed != 0) error = platform::LastSystemErrorCode();
     if (error == 0 && written_ != target_ &&
-        !platform::ReplaceFile(written_.c_str(), platform::FinalPath(target_.c_str()).c_str())) {
+        !platform::MoveIntoPlace(written_.c_str(), platform::FinalPath(target_.c_str()).c_str())) {
         error = platform::LastSystemErrorCode();
     }
     if (error != 0) {

@@ -6,6 +6,7 @@
 #include "VekLib.h"
 #include "text/Text.hpp"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vek {
@@ -14,6 +15,7 @@ constexpr int32_t kDefaultResponseTimeout = 500;
 constexpr int32_t kDefaultLongTimeout = 3000;
 constexpr int32_t kDefaultStartupWait = 2000;
 constexpr int32_t kDefaultEraseTimeout = 15000;
+constexpr std::size_t kConfigCapacity = sizeof(SerialStream::Config) / sizeof(SerialStream::Config[0]);
 
 struct TransportState {
     SerialStream stream{};
@@ -35,6 +37,11 @@ int32_t StreamGetTimeout();
 bool StreamSetTimeout(int32_t ms);
 bool StreamChangeBaudRate();
 bool StreamPurge();
+
+// The governor's wake-up at the start rate, for a port just opened: two zero
+// bytes through the stream's Write, each after the opened notification and
+// followed by a pause. Their results do not matter.
+void WakeUpGovernor(SerialStream* stream);
 
 // Hooks: the stream's translation of its own messages, the governor baud
 // request (success when no hook is set), and the opened notification.

@@ -30,7 +30,10 @@ const std::vector<Command>& AllCommands() {
         {"save", "FILE", "save the governor's parameter set as a parameter file", RunSave},
         {"load", "FILE [--tolerant] [--measurements] [--yes]", "load a parameter file into the governor", RunLoad},
         {"get", "ID|NAME... [--raw]", "read values and show them with their unit (or the raw words)", RunGet},
-        {"set", "ID|NAME VALUE", "check a value against its limits and write it to the governor", RunSet},
+        {"set", "ID|NAME VALUE",
+         "check a value against its limits and write it to the governor; a reset loses it unless 'store' "
+         "keeps it",
+         RunSet},
         {"values", "[--kind KIND]", "download all values (or those of one kind) and list them", RunValues},
         {"rawdump", "FILE [--values]", "write every definition's raw value (and with --values its text)", RunRawDump},
         {"watch", "ID|NAME... [--interval MS] [--count N]", "sample up to 16 values with the governor's time stamp",
