@@ -116,15 +116,16 @@ class ConsoleInBrowser:
 
     def test_an_edited_value_reaches_the_governor_and_a_refused_one_shows_the_library_s_reason(self):
         before = self.console.value(IDLE_SPEED)
-        self.enter_value(IDLE_SPEED, '800')
-        self.wait(lambda: self.console.value(IDLE_SPEED) == '800', 'the new value in the governor')
+        new = '900' if before == '800' else '800'
+        self.enter_value(IDLE_SPEED, new)
+        self.wait(lambda: self.console.value(IDLE_SPEED) == new, 'the new value in the governor')
         self.wait(lambda: 'edited' in self.browser.find_element(By.ID, 'def-1').get_attribute('class'), 'mark')
 
         self.enter_value(IDLE_SPEED, '99999')
         reason = self.wait(lambda: self.browser.find_element(By.CSS_SELECTOR, '#def-1 .reason'), 'the reason')
         self.assertEqual(reason.text, 'Parameter value is out of range [99999] => 1: IdleSpeed [400 .. 1500]')
-        self.assertEqual(self.field_value(IDLE_SPEED), '800')
-        self.assertEqual(self.console.value(IDLE_SPEED), '800')
+        self.assertEqual(self.field_value(IDLE_SPEED), new)
+        self.assertEqual(self.console.value(IDLE_SPEED), new)
         self.browser.execute_script("arguments[0].scrollIntoView({block: 'center'})", reason)
         self.screenshot('parameters-refused')
         self.console.api('POST', '/api/values/%d' % IDLE_SPEED, {'text': before})
@@ -168,13 +169,14 @@ class ConsoleInBrowser:
         saved = self.wait(lambda: [f for f in glob.glob(os.path.join(self.downloads, '*.prm'))], 'the download')[0]
         with open(saved, 'rb') as file:
             self.assertIn(b'[Werte]', file.read())
-        self.assertEqual(self.console.api('POST', '/api/values/%d' % IDLE_SPEED, {'text': '900'})[0], 200)
+        changed = '700' if before != '700' else '750'
+        self.assertEqual(self.console.api('POST', '/api/values/%d' % IDLE_SPEED, {'text': changed})[0], 200)
 
         self.browser.find_element(By.ID, 'file-input').send_keys(saved)
         rows = self.wait(lambda: self.browser.find_elements(By.CSS_SELECTOR, '#file-differences tr'), 'preview')
         self.assertEqual([row.text for row in rows if row.text.startswith('1 ')],
-                         ['1 IdleSpeed 900 %s rpm' % before])
-        self.assertEqual(self.console.value(IDLE_SPEED), '900')  # a preview writes nothing
+                         ['1 IdleSpeed %s %s rpm' % (changed, before)])
+        self.assertEqual(self.console.value(IDLE_SPEED), changed)  # a preview writes nothing
         self.screenshot('files')
         self.browser.find_element(By.ID, 'file-load').click()
         self.wait(lambda: self.text('#file-result') == 'The file was loaded into the governor', 'the load')

@@ -37,6 +37,19 @@ std::string NameOf(uint32_t id) {
     return def ? ToUtf8(def->Name) : "#" + std::to_string(id);
 }
 
+// A recorded argument as its parameter shows values, with the unit; the raw
+// word when the number has no definition.
+std::string ArgumentText(uint32_t id, uint16_t raw) {
+    const ParDef* def = VekGetParDef(id);
+    double real = 0;
+    VekChar text[kTextCapacity] = {};
+    if (!def || !VekConvertToRealValue(id, raw, &real) || !VekFormatValue(id, real, text, kTextCapacity)) {
+        return std::to_string(raw);
+    }
+    const std::string unit = ToUtf8(def->Unit);
+    return ToUtf8(text) + (unit.empty() ? "" : " " + unit);
+}
+
 Json Limits(const ParDef& def) {
     if (def.IntCode == kRangeIntCode) {
         return {{"min", "value of " + std::to_string(static_cast<long long>(def.RealMin))},
@@ -144,7 +157,8 @@ Json ErrorMemoryJson() {
         Json args = Json::array();
         for (std::size_t a = 0; a < argCount; ++a) {
             const uint32_t argId = device.ErrorArgIds[a];
-            args.push_back({{"number", argId}, {"name", NameOf(argId)}, {"raw", raw[a]}});
+            args.push_back({{"number", argId}, {"name", NameOf(argId)}, {"raw", raw[a]},
+                            {"text", ArgumentText(argId, raw[a])}});
         }
         record.update({{"count", +entry.Count},
                        {"first", +entry.Time1},

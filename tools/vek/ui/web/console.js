@@ -839,7 +839,7 @@ async function readMemory() {
         }
       });
       const words = [r.word1, r.word2].map((w) => w.toString(16).toUpperCase().padStart(4, '0')).join(' ');
-      const args = r.args.map((a) => `${a.name} ${a.raw}`).join(', ');
+      const args = r.args.map((a) => `${a.name} ${a.text}`).join(', ');
       return row([r.number, r.name, r.count, hms(r.first), hms(r.last), words, args, ack]);
     }));
   } catch (error) {
