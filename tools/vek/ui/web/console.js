@@ -6,7 +6,8 @@ const STATUS_PERIOD_MS = 500;
 const MAX_TREND_VALUES = 16;
 const PLOT_PERIOD_MS = 100;        // the trend plot is drawn at most this often
 const BUCKET = 64;                 // samples summarised per bucket for long views
-const POINTS_PER_PIXEL = 2;        // a minimum and a maximum per pixel column
+const POINTS_PER_PIXEL = 2;        // a minimum and a maximum per column
+const PIXELS_PER_COLUMN = 2;       // columns of two pixels halve the lines to draw
 const RATE_WINDOW_MS = 2000;
 const FIRMWARE_OPERATION = 'Updating the firmware';  // as the server names it
 const COLOURS = ['#1f77b4', '#d62728', '#2ca02c', '#ff7f0e', '#9467bd', '#8c564b', '#e377c2', '#17becf',
@@ -501,7 +502,7 @@ const trend = {
     if (!this.plot || !this.store.x.length) return 0;
     const xs = this.store.x;
     const [from, to] = this.follow ? [xs[0], xs[xs.length - 1]] : this.range;
-    const columns = Math.max(100, Math.floor(this.plot.bbox.width / devicePixelRatio));
+    const columns = Math.max(100, Math.floor(this.plot.bbox.width / devicePixelRatio / PIXELS_PER_COLUMN));
     this.plot.setData(this.store.view(from, to, columns), false);
     this.plot.setScale('x', {min: from, max: to > from ? to : from + 1});
     return performance.now() - began;
