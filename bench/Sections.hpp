@@ -14,6 +14,10 @@ namespace vekbench {
 // share while it waited.
 void MeasureLineEfficiency(uint32_t baud, SummaryTable& table);
 
+// The definitions and all values through ser2net (RFC 2217) in front of the
+// same paced terminal, against the wire time.
+void MeasureNetworkLine(uint32_t baud, SummaryTable& table);
+
 // Raw reads and timed-list samples on an unpaced pseudo-terminal, against
 // the terminal's own round-trip floor and against libmodbus.
 void MeasureExchangeOverhead(double secondsPerRound, SummaryTable& table);
