@@ -82,7 +82,9 @@ int Compare(const std::string& leftName, const Snapshot& left, const std::string
     if (JsonWanted()) {
         PrintJson({{"left", leftName}, {"right", rightName}, {"differences", differences}});
     } else if (!differences.empty()) {
-        PrintRow("Number", "Name", leftName, rightName, "Unit");
+        PrintResult("left:  " + leftName);
+        PrintResult("right: " + rightName);
+        PrintRow("Number", "Name", "left", "right", "Unit");
         for (const Json& row : differences) {
             PrintRow(std::to_string(row["number"].get<uint32_t>()), row["name"], row["left"], row["right"],
                      row["unit"]);
