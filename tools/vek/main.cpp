@@ -36,7 +36,10 @@ private:
 #else
 std::vector<std::string> CommandLineWords(int argc, char** argv) { return {argv + 1, argv + argc}; }
 
-struct Utf8Console {};
+// The POSIX terminal takes UTF-8 as it is.
+struct Utf8Console {
+    Utf8Console() {}
+};
 #endif
 
 }  // namespace
