@@ -12,7 +12,9 @@
 #include "support/SimilarityWorkload.hpp"
 #include "text/Text.hpp"
 
+#include "Governor.hpp"
 #include "InProcessHost.hpp"
+#include "Profiles.hpp"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -45,6 +47,11 @@ constexpr int kTimingRuns = 5;
 constexpr uint16_t kNeverFound = 101;  // above 100 %: the search walks every definition
 constexpr uint16_t kSearchPercent = 80;
 constexpr uint32_t kAllKinds = 0xF;
+// The engine model may take 0.02 % of one processor while it runs.
+constexpr uint64_t kEngineRequestMs = 100;
+constexpr double kNanosecondsPerMs = 1e6;
+constexpr double kEngineProcessorShare = 0.0002;
+constexpr double kEngineBudgetNs = kEngineRequestMs * kNanosecondsPerMs * kEngineProcessorShare;
 
 const VekChar* Api(const std::u16string& text) { return reinterpret_cast<const VekChar*>(text.c_str()); }
 
@@ -195,6 +202,26 @@ void MeasureParameterFiles(SummaryTable& table) {
     }
 }
 
+// The simulated governor's engine as `vek watch --interval 100` meets it: a
+// request every 100 ms of model time, before which the engine catches up
+// ten steps, reads its parameters and leaves its measurements. Its processor
+// time per 100 ms of model time, against its budget of 0.02 % of them.
+void MeasureEngineModel(SummaryTable& table) {
+    vekgov::Governor governor(*vekgov::FindProfile("default"));
+    vekgov::GovernorModel& model = governor.Model();
+    vekgov::StartLiveOperation(model, {1, false, false});
+    MicroTimer timer;
+    timer.Add(
+        "engine",
+        [&model] {
+            model.clock.Advance(kEngineRequestMs);
+            vekgov::PassTime(model);
+        },
+        1);
+    table.Add("simulated engine, a request every 100 ms: ns per 100 ms of model time / 0.02 %", timer.Run()["engine"],
+              kEngineBudgetNs, "ns", kWithinLimitGoal);
+}
+
 }  // namespace
 
 void MeasureInProcess(const std::string& python, SummaryTable& table) {
@@ -202,6 +229,7 @@ void MeasureInProcess(const std::string& python, SummaryTable& table) {
     MeasureDownload(kRealisticBlockBytes, table);
     MeasureDownload(kLargestBlockBytes, table);
     MeasureParameterFiles(table);
+    MeasureEngineModel(table);
 }
 
 }  // namespace vekbench

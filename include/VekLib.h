@@ -17,6 +17,11 @@
  *   or call VekSetLogFile, and every line stays whole. Callbacks run on the
  *   calling thread, usually while it holds the lock, and may call back into
  *   the library on that thread.
+ * - Failures inside the library never unwind into the caller: an export that
+ *   runs out of memory (or meets any other C++ exception) logs "Out of memory
+ *   in <export>" (or "Unexpected error in <export>"), returns its failure
+ *   result (0, NULL, or nothing for void exports), releases the
+ *   communication lock and leaves the library usable.
  * - Records handed out by pointer belong to the library; buffers passed in
  *   belong to the caller, with the capacity each export states.
  */
@@ -128,7 +133,17 @@ typedef struct ErrorEntry {
  * alignment). VekGetStream hands it out so that a caller may install its own
  * transport or change the time-outs; do that only while no operation runs.
  * Every slot receives the record itself first. Integer results: non-zero is
- * success, 0 failure. */
+ * success, 0 failure.
+ *
+ * Unlike the packed records above, its layout follows the pointer size of
+ * the build (checked at the end of this header):
+ * - 32-bit builds (VekLib.dll of the win32 package, i386 Linux): Context at
+ *   1024, ResponseTimeout at 1028, OnOpened at 1044, Open at 1056, Purge at
+ *   1092, 1096 bytes in all, every slot 4 bytes.
+ * - 64-bit builds (VekLib.dll of the win64 package, libVekLib.so on x86-64
+ *   and other 64-bit Linux): Context at 1024, ResponseTimeout at 1032,
+ *   OnOpened at 1048, Open at 1072, Purge at 1144, 1152 bytes in all, every
+ *   slot 8 bytes. */
 typedef struct SerialStream SerialStream;
 struct SerialStream {
     VekChar Config[512];      /* "port,baud" for the serial port; "N/A" at load */
@@ -440,6 +455,20 @@ VEK_STATIC_ASSERT(offsetof(ParDef, RealMin) == 132, "ParDef.RealMin");
 VEK_STATIC_ASSERT(offsetof(ParDef, RealMax) == 140, "ParDef.RealMax");
 VEK_STATIC_ASSERT(offsetof(ParDef, RawValue) == 148, "ParDef.RawValue");
 VEK_STATIC_ASSERT(sizeof(ErrorEntry) == 86, "ErrorEntry is 86 bytes");
+VEK_STATIC_ASSERT(offsetof(SerialStream, Context) == 1024, "SerialStream.Context");
+#  if UINTPTR_MAX == 0xFFFFFFFFu
+VEK_STATIC_ASSERT(sizeof(SerialStream) == 1096, "SerialStream is 1096 bytes on 32-bit builds");
+VEK_STATIC_ASSERT(offsetof(SerialStream, ResponseTimeout) == 1028, "SerialStream.ResponseTimeout (32-bit)");
+VEK_STATIC_ASSERT(offsetof(SerialStream, OnOpened) == 1044, "SerialStream.OnOpened (32-bit)");
+VEK_STATIC_ASSERT(offsetof(SerialStream, Open) == 1056, "SerialStream.Open (32-bit)");
+VEK_STATIC_ASSERT(offsetof(SerialStream, Purge) == 1092, "SerialStream.Purge (32-bit)");
+#  else
+VEK_STATIC_ASSERT(sizeof(SerialStream) == 1152, "SerialStream is 1152 bytes on 64-bit builds");
+VEK_STATIC_ASSERT(offsetof(SerialStream, ResponseTimeout) == 1032, "SerialStream.ResponseTimeout (64-bit)");
+VEK_STATIC_ASSERT(offsetof(SerialStream, OnOpened) == 1048, "SerialStream.OnOpened (64-bit)");
+VEK_STATIC_ASSERT(offsetof(SerialStream, Open) == 1072, "SerialStream.Open (64-bit)");
+VEK_STATIC_ASSERT(offsetof(SerialStream, Purge) == 1144, "SerialStream.Purge (64-bit)");
+#  endif
 #undef VEK_STATIC_ASSERT
 #endif
 

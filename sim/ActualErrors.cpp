@@ -3,6 +3,7 @@
 #include "GovernorModel.hpp"
 #include "Values.hpp"
 
+#include <algorithm>
 #include <set>
 
 namespace vekgov {
@@ -44,8 +45,18 @@ void UseBuiltInErrorCycle(ActualErrorsArea& area) {
     area.cyclePeriodMs = kBuiltInCyclePeriodMs;
 }
 
+void DropFromCycle(ActualErrorsArea& area, uint32_t number) {
+    area.cycle.erase(std::remove_if(area.cycle.begin(), area.cycle.end(),
+                                    [number](const ErrorChange& change) { return change.number == number; }),
+                     area.cycle.end());
+}
+
 void SetErrorState(GovernorModel& model, uint32_t number, uint16_t state) {
     Apply(model, number, state, model.clock.NowMs());
+}
+
+void SetErrorStateAt(GovernorModel& model, uint32_t number, uint16_t state, uint64_t atMs) {
+    Apply(model, number, state, atMs);
 }
 
 uint16_t ErrorState(const GovernorModel& model, uint32_t number) {

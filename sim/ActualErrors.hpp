@@ -54,8 +54,13 @@ struct ActualErrorsArea {
 // and go within a minute and a half.
 void UseBuiltInErrorCycle(ActualErrorsArea& area);
 
+// The cycle leaves this number alone from now on (something else raises it).
+void DropFromCycle(ActualErrorsArea& area, uint32_t number);
+
 // On demand. A state of 0 clears the error.
 void SetErrorState(GovernorModel& model, uint32_t number, uint16_t state);
+// The same at an earlier model time, as the observers (the error memory) see it.
+void SetErrorStateAt(GovernorModel& model, uint32_t number, uint16_t state, uint64_t atMs);
 inline void RaiseError(GovernorModel& model, uint32_t number, uint16_t state = error_state::Present) {
     SetErrorState(model, number, state);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <set>
+#include <string>
 
 namespace vekgov {
 
@@ -17,6 +18,19 @@ constexpr size_t kFixedRecordBytes = 2 + 2 + kUnitFieldBytes + 1 + 1 + 1;
 constexpr uint8_t kRangeIntCode = 250;
 // Old governors send only the start of the checksum block; they have no boot loader word.
 constexpr size_t kShortChecksumBlockBytes = 6;
+// Nor a definition total: their table always has the same size, and the
+// slots the firmware does not use go out as spare records (flags at 0).
+constexpr uint32_t kOldGovernorDefinitionBytes = 12744;
+constexpr uint32_t kFirstSpareNumber = 1000;
+constexpr uint8_t kFlagIntCode = 0;
+
+void FillOldGovernorTable(std::vector<Definition>& definitions, const DefinitionLayout& layout) {
+    const size_t slots = kOldGovernorDefinitionBytes / layout.RecordSize();
+    for (uint32_t spare = 1; definitions.size() < slots; ++spare) {
+        definitions.push_back(
+            {kFirstSpareNumber + spare - 1, "Spare" + std::to_string(spare), 0, 1, "", kFlagIntCode, 0, 0, {}});
+    }
+}
 
 void AppendField(Bytes& out, const std::string& text, size_t width) {
     const size_t used = std::min(text.size(), width);
@@ -89,6 +103,7 @@ void AttachBuiltInDefinitions(DeviceProfile& profile) {
         for (const Definition& d : all) {
             if (describable(d) || limitsKnown(d)) definitions.push_back(d);
         }
+        if (profile.checksumBlockLength == kShortChecksumBlockBytes) FillOldGovernorTable(definitions, LayoutOf(profile));
     }
     std::string unused;
     AttachDefinitions(profile, std::move(definitions), unused);  // built-in numbers fit 16 bits

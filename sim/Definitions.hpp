@@ -28,10 +28,10 @@ struct Definition {
     uint8_t intCode = 0;
     uint8_t format = 0;
     uint8_t count = 0;  // with an IntCode other than 0: further array elements
-    // The raw value the governor holds until one is written; none: the
-    // generic start value (Values.hpp). Not part of the record on the wire,
-    // so not compared.
-    std::optional<uint16_t> startValue;
+    // The raw values the governor ships with, element by element (the last
+    // one holds for the remaining elements); empty: the generic start value
+    // (Values.hpp). Not part of the record on the wire, so not compared.
+    std::vector<uint16_t> startValues;
 
     bool operator==(const Definition& other) const;
 };

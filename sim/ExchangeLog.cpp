@@ -23,6 +23,11 @@ void ExchangeLog::Exchange(const uint8_t* request, size_t requestSize, const Byt
     lines_.push_back(std::move(line));
 }
 
+void ExchangeLog::RateHeard(uint32_t rate) {
+    if (!enabled_) return;
+    lines_.push_back("- host rate " + std::to_string(rate) + " baud");
+}
+
 void ExchangeLog::Dropped(const uint8_t* bytes, size_t n, const char* reason) {
     if (!enabled_) return;
     lines_.push_back("> " + HexBytes(bytes, n) + " (dropped: " + reason + ")");

@@ -21,6 +21,8 @@ public:
     void Exchange(const uint8_t* request, size_t requestSize, const Bytes& reply,
                   const std::optional<InjectedFault>& fault);
     void Dropped(const uint8_t* bytes, size_t n, const char* reason);
+    // The host's bytes now come at another rate.
+    void RateHeard(uint32_t rate);
 
     const std::vector<std::string>& Lines() const { return lines_; }
     void Clear() { lines_.clear(); }

@@ -1,5 +1,6 @@
 #include "Governor.hpp"
 
+#include "DeviceRecord.hpp"
 #include "handlers/Handlers.hpp"
 
 #include <utility>
@@ -8,6 +9,7 @@ namespace vekgov {
 
 Governor::Governor(DeviceProfile profile) : model_(std::move(profile)), engine_(model_) {
     RegisterAllCommands(engine_);
+    WriteDeviceRecord(model_);
 }
 
 }  // namespace vekgov

@@ -1,64 +1,87 @@
 #include "LiveOperation.hpp"
 
 #include "ActualErrors.hpp"
+#include "EngineLink.hpp"
+#include "EngineNumbers.hpp"
 #include "GovernorModel.hpp"
 #include "TimedLists.hpp"
 #include "Values.hpp"
-
-#include <cmath>
 
 namespace vekgov {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+void ApplySwitches(GovernorModel& model, const std::vector<ErrorSwitch>& switches, uint64_t atMs) {
+    for (const ErrorSwitch& change : switches) {
+        SetErrorStateAt(model, change.number, change.present ? error_state::Present : error_state::Absent,
+                        atMs);
+    }
+}
 
-// A measurement that swings around its mean, in raw units of its definition.
-struct Signal {
-    uint32_t number;
-    double mean;
-    double amplitude;
-    double periodS;
-};
+// Steps the engine up to now with the parameters of now: they change only
+// with a request, and this runs before each one.
+void RunEngine(GovernorModel& model, uint64_t nowMs) {
+    LiveOperationArea& live = model.live;
+    EngineModel& engine = *live.engine;
+    if (nowMs > live.steppedToMs + kMaxCatchUpMs) live.steppedToMs = nowMs - kMaxCatchUpMs;
+    const EngineSettings settings = ReadEngineSettings(model);
+    const MonitoredLimits limits = ReadMonitoredLimits(model);
+    while (live.steppedToMs + EngineModel::kStepMs <= nowMs) {
+        const uint64_t at = live.steppedToMs += EngineModel::kStepMs;
+        engine.Step(settings);
+        const double volts = SupplyVolts(engine.Readings().running, at);
+        const std::vector<ErrorSwitch> switches = live.monitor.Check(engine.Readings(), volts, limits, at);
+        if (switches.empty()) continue;
+        // The error memory records the measurements of the moment.
+        WriteEngineReadings(model, engine, volts, at);
+        ApplySwitches(model, switches, at);
+    }
+    WriteEngineReadings(model, engine, SupplyVolts(engine.Readings().running, live.steppedToMs),
+                        live.steppedToMs);
+}
 
-// The built-in governor's engine at rated speed under a changing load.
-constexpr Signal kSignals[] = {
-    {2000, 1500, 40, 7},    // Speed, rpm
-    {2001, 1500, 0, 1},     // SpeedSetpointActual, rpm
-    {2002, 420, 60, 7},     // ActuatorPos, scaled word
-    {2003, 380, 50, 7},     // FuelQuantity, 0.1 %
-    {2004, 1800, 200, 11},  // BoostPressure, 0.001 bar
-    {2005, 420, 15, 5},     // OilPressure, 0.01 bar
-    {2006, 880, 10, 90},    // Oil Temp, 0.1 degC
-    {2007, 850, 20, 60},    // CoolantTemp, 0.1 degC
-    {2008, 242, 3, 13},     // SupplyVoltage, 0.1 V
-    {2009, 2100, 300, 7},   // ActuatorCurrent, mA
-    {2010, 0, 40, 7},       // SpeedDeviation, rpm (signed)
-};
-
-uint16_t SignalAt(const Signal& signal, double seconds) {
-    const double value = signal.mean + signal.amplitude * std::sin(2 * kPi * seconds / signal.periodS);
-    return static_cast<uint16_t>(static_cast<int32_t>(std::lround(value)));  // negative: two's complement
+void SettleEngine(GovernorModel& model) {
+    EngineModel& engine = *model.live.engine;
+    engine.Settle(ReadEngineSettings(model));
+    const uint64_t now = model.clock.NowMs();
+    WriteEngineReadings(model, engine, SupplyVolts(true, now), now);
 }
 
 }  // namespace
 
-void StartLiveOperation(GovernorModel& model) {
-    if (model.live.running) return;
-    model.live.running = true;
+void StartLiveOperation(GovernorModel& model, const LiveSettings& settings) {
+    LiveOperationArea& live = model.live;
+    if (live.engine) return;
+    live.engine.emplace(settings.seed);
+    if (settings.still) {
+        SettleEngine(model);
+        return;
+    }
+    live.running = true;
+    live.steppedToMs = model.clock.NowMs();
+    live.engine->Start();
     model.clock.Advance(kLiveStartUptimeMs);
-    model.clock.FollowRealTime();
+    if (settings.realTime) model.clock.FollowRealTime();
     UseBuiltInErrorCycle(model.actualErrors);
+    // The supply error comes from the measured supply against its limits.
+    DropFromCycle(model.actualErrors, engine_number::ErrSupplyLow);
 }
 
 void PassTime(GovernorModel& model) {
+    if (model.live.running) RunEngine(model, model.clock.NowMs());
     UpdateActualErrors(model);
     if (!model.live.running) return;
-    const uint64_t now = model.clock.NowMs();
-    const double seconds = static_cast<double>(now) / 1000.0;
-    // Numbers the profile does not define are refused by WriteValue.
-    for (const Signal& signal : kSignals) WriteValue(model, signal.number, SignalAt(signal, seconds));
     if (const auto timer = TimerNumber(model.profile)) WriteValue(model, *timer, model.clock.Timer16());
+}
+
+void RestartEngine(GovernorModel& model) {
+    LiveOperationArea& live = model.live;
+    if (!live.engine) return;
+    if (!live.running) {
+        SettleEngine(model);
+        return;
+    }
+    live.engine->Start();
 }
 
 }  // namespace vekgov

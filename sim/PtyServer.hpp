@@ -82,6 +82,7 @@ private:
     Pacing pacing_;
     std::function<void(const std::string&)> logSink_;
     Clock::time_point lineFreeAt_{};  // when the last paced request byte has arrived
+    uint32_t rateHeard_ = 0;  // the rate of the host's last bytes, logged when it changes
     // Break marks on a serial device: "\377\0" followed by the damaged byte.
     int markState_ = 0;
 };

@@ -177,6 +177,10 @@ void PtyServer::Receive(const uint8_t* bytes, size_t n) {
         // A pseudo-terminal passes bytes on unchanged; the rate the host set
         // tells how they were sent.
         const uint32_t rate = LineRate();
+        if (rate != rateHeard_) {
+            rateHeard_ = rate;
+            engine_.Log().RateHeard(rate);
+        }
         if (rate == kWakeUpRate && AllZero(bytes, n)) {
             WakeUp(bytes, n);
         } else {

@@ -1,6 +1,7 @@
 #include "Restart.hpp"
 
 #include "GovernorModel.hpp"
+#include "LiveOperation.hpp"
 #include "ServiceState.hpp"
 
 namespace vekgov {
@@ -11,6 +12,7 @@ void RestartGovernor(GovernorModel& model) {
     // It forgets the conversation and its lists, and is back at the start rate.
     model.WakeUp();
     ReloadStoredValues(model);
+    RestartEngine(model);
 }
 
 bool Booting(GovernorModel& model) {

@@ -1,6 +1,7 @@
 // A governor that restarts (after a reset, to erase its firmware, with a new
 // firmware) answers nothing until it has booted, then starts afresh at the
-// start rate with the parameter values it had stored.
+// start rate with the parameter values it had stored; the values set but
+// not stored are lost, and a running engine starts again with the stored ones.
 #pragma once
 
 #include <cstddef>

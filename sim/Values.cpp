@@ -15,8 +15,9 @@ constexpr uint32_t kCurvesFrom = 6000;
 constexpr uint8_t kScaledFormat = 0x08;
 constexpr uint8_t kRangeIntCode = 250;
 
-uint16_t InitialValue(const DeviceProfile& profile, const Definition& definition) {
-    if (definition.startValue) return *definition.startValue;
+uint16_t InitialValue(const DeviceProfile& profile, const Definition& definition, uint32_t number) {
+    const std::vector<uint16_t>& shipped = definition.startValues;
+    if (!shipped.empty()) return shipped[std::min<size_t>(number - definition.number, shipped.size() - 1)];
     if (definition.intCode == kRangeIntCode) return 0;
     if (definition.format & kScaledFormat) {
         return definition.intCode < profile.intCodes.size() ? profile.intCodes[definition.intCode].min
@@ -99,10 +100,15 @@ size_t ValuesPerReadBlock(const DeviceProfile& profile) {
 uint16_t ValueOf(const GovernorModel& model, const DefinedNumber& defined) {
     const auto written = model.values.written.find(defined.number);
     if (written != model.values.written.end()) return written->second;
-    return InitialValue(model.profile, model.profile.definitions[defined.definition]);
+    return InitialValue(model.profile, model.profile.definitions[defined.definition], defined.number);
 }
 
 bool IsDefined(const GovernorModel& model, uint32_t number) { return Find(model, number) != nullptr; }
+
+const Definition* DefinitionOf(const GovernorModel& model, uint32_t number) {
+    const DefinedNumber* defined = Find(model, number);
+    return defined ? &model.profile.definitions[defined->definition] : nullptr;
+}
 
 std::optional<uint16_t> ReadValue(const GovernorModel& model, uint32_t number) {
     const DefinedNumber* defined = Find(model, number);

@@ -72,6 +72,9 @@ size_t ValuesPerReadBlock(const DeviceProfile& profile);
 // The value of a defined number.
 uint16_t ValueOf(const GovernorModel& model, const DefinedNumber& defined);
 bool IsDefined(const GovernorModel& model, uint32_t number);
+// The definition that gives a number its value (an array's for its
+// elements); null for a number without one.
+const Definition* DefinitionOf(const GovernorModel& model, uint32_t number);
 // The value of a number; nothing for a number without a definition.
 std::optional<uint16_t> ReadValue(const GovernorModel& model, uint32_t number);
 // False (and nothing stored) for a number without a definition.

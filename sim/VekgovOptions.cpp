@@ -128,7 +128,13 @@ std::optional<VekgovOptions> ParseVekgovOptions(const std::vector<std::string>& 
         if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--live") {
-            options.live = true;
+            options.still = false;  // the default; older scripts still ask for it
+        } else if (arg == "--still") {
+            options.still = true;
+        } else if (Is(arg, "--seed")) {
+            const std::optional<uint32_t> seed = NumberOf(args, i, "--seed", UINT32_MAX, error);
+            if (!seed) return std::nullopt;
+            options.seed = *seed;
         } else if (arg == "--line-speed") {
             options.pace = true;
         } else if (Is(arg, "--line-speed")) {
@@ -212,8 +218,11 @@ std::string VekgovUsage() {
            "  --log FILE           one line per exchange to FILE (- for standard output)\n"
            "  --fault RULE         NAME[:ARG]@CMD[*TIMES|*all] or NAME[:ARG]#EXCHANGE;\n"
            "                       faults: " + FaultNames() + "\n"
-           "  --live               the governor runs an engine: time, errors and\n"
-           "                       measurements move\n"
+           "  --still              the engine stands at its setpoint: measurements and\n"
+           "                       errors stay as they are (without it, the engine runs\n"
+           "                       under its speed loop and its load steps now and then)\n"
+           "  --seed N             the engine's load steps and noise (default 1): the same\n"
+           "                       seed gives the same run\n"
            "  --boot-time MS       a restart keeps it silent this long\n"
            "  --busy-erase N       an extended erase answers \"busy\" N times first\n"
            "  --read-block N       values per block of a group read (0: as many as fit)\n";

@@ -30,7 +30,8 @@ struct VekgovOptions {
     bool pace = false;           // replies take the wire time of the line
     uint32_t paceRate = 0;       // 0: the rate the host set on its side
     std::string logFile;         // "-" is standard output
-    bool live = false;
+    bool still = false;  // the engine stands at its setpoint, its measurements fixed
+    uint64_t seed = 1;   // of the engine's load steps and noise
     std::vector<FaultSwitch> faults;
     // Settings that replace the profile's own.
     std::optional<uint32_t> bootTimeMs;

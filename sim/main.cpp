@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     // On a line, a restart keeps the governor silent for its boot time in real time.
     governor.Model().clock.FollowRealTime();
     vekgov::AddFaults(options->faults, governor.Engine().Faults());
-    if (options->live) vekgov::StartLiveOperation(governor.Model());
+    vekgov::StartLiveOperation(governor.Model(), {options->seed, options->still, true});
 
     std::unique_ptr<vekgov::PtyServer> server =
         options->device.empty() ? vekgov::PtyServer::OpenPseudoTerminal(governor.Engine(), error)

@@ -1,7 +1,8 @@
 # Checks that a Windows DLL stands alone: it imports only Windows system DLLs
 # (no MinGW run-time such as libstdc++, libgcc or libwinpthread) and carries
-# the version resource VERSION.
-# Run as: cmake -DLIBRARY=... -DOBJDUMP=... -DWINDRES=... -DVERSION=3.2.6.9 -P CheckWindowsDll.cmake
+# the version resource VERSION; with POINTER_SIZE 8 it must be a 64-bit
+# (PE32+) image, with 4 a 32-bit (PE32) one.
+# Run as: cmake -DLIBRARY=... -DOBJDUMP=... -DWINDRES=... -DVERSION=3.2.6.9 [-DPOINTER_SIZE=8] -P CheckWindowsDll.cmake
 cmake_minimum_required(VERSION 3.25)
 set(system_dlls
   kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll
@@ -10,6 +11,17 @@ set(system_dlls
 execute_process(COMMAND ${OBJDUMP} -p "${LIBRARY}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cannot read the imports of ${LIBRARY}")
+endif()
+if(POINTER_SIZE)
+  # The optional header's magic: 010b for PE32, 020b for PE32+.
+  if(POINTER_SIZE EQUAL 8)
+    set(magic "020b")
+  else()
+    set(magic "010b")
+  endif()
+  if(NOT dump MATCHES "\nMagic[\t ]+${magic}")
+    message(FATAL_ERROR "${LIBRARY} is not the ${POINTER_SIZE}-byte pointer image (magic ${magic}) this build makes")
+  endif()
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" rows "${dump}")
 set(foreign "")

@@ -287,6 +287,28 @@ TEST_F(DefinitionDownload, UnknownIntCodeFailsAndLeavesTheRecordHalfDecoded) {
     EXPECT_EQ(+VekGetParDef(20)->RealMax, 0.0);
 }
 
+// A governor that repeats itself or never stops: the download ends with one
+// line, raises no error per record, and sends no request after it.
+TEST_F(DefinitionDownload, RepeatedOrEndlessBlocksEndTheDownload) {
+    const Bytes block = Encode({{1, "A"}, {2, "B"}});
+    line_.Expect(kRequest).ReplyBlock(block).Expect(kRequest).ReplyBlock(block);
+    EXPECT_EQ(VekReadAllParDef(), 0);
+    EXPECT_TRUE(line_.Complete());
+    EXPECT_EQ(log_.Lines().back(), "The governor sent a block of parameter definitions it had sent already");
+    EXPECT_EQ(importantErrors, std::vector<std::u16string>{});
+
+    SetUp();
+    ExpectTotal(100);  // up to 2148 bytes are taken: 100 more, or a block buffer
+    std::vector<WireRecord> records;
+    for (uint32_t id = 0; id < 100; ++id) records.emplace_back(id, "N");
+    line_.Expect(kRequest).ReplyBlock(Encode(std::vector<WireRecord>(records.begin(), records.begin() + 50)));  // 1800 bytes
+    line_.Expect(kRequest).ReplyBlock(Encode(std::vector<WireRecord>(records.begin() + 50, records.end())));
+    EXPECT_EQ(VekReadAllParDef(), 0);
+    EXPECT_TRUE(line_.Complete());
+    EXPECT_EQ(log_.Lines().back(),
+              "The governor sent 3600 bytes of parameter definitions, far more than the 100 it announced");
+}
+
 TEST_F(DefinitionDownload, ProgressFollowsTheExpectedBytes) {
     VekSetCallback(VEK_CALLBACK_PROGRESS, reinterpret_cast<VekCallback>(RecordProgress));
     ExpectTotal(100);

@@ -175,6 +175,44 @@ TEST_F(PrmDownload, AFailedValueReadWritesNothing) {
     EXPECT_EQ(log_.Lines().back(), "Failed to read parameter values");
 }
 
+// The names in a folder, to see that no temporary file stays behind.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(PrmDownload, AFailedSaveKeepsTheFileThatWasThere) {
+    // The governor never answers.
+    const std::filesystem::path file = dir_ / "keep.prm";
+    std::ofstream(file, std::ios::binary) << "good content";
+    EXPECT_EQ(VekDownloadPrmFile(Api(file.u16string())), 0);
+    EXPECT_EQ(vektest::ReadFileBytes(file), "good content");
+    EXPECT_EQ(FolderNames(dir_.path()), std::vector<std::string>{"keep.prm"});
+}
+
+TEST_F(PrmDownload, ASaveReplacesTheFileWholeAndKeepsItsAccessRights) {
+    const std::filesystem::path file = dir_ / "raw.txt";
+    std::ofstream(file, std::ios::binary) << std::string(5000, 'x');
+    const auto rights = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                        std::filesystem::perms::group_read;
+    std::filesystem::permissions(file, rights);
+    ASSERT_EQ(VekDownloadRawPrmFile(Api(file.u16string()), 0), 1);
+    EXPECT_EQ(vektest::ReadFileBytes(file).substr(0, 20), "# Brenvik raw data\r\n");
+    EXPECT_EQ(FolderNames(dir_.path()), std::vector<std::string>{"raw.txt"});
+#ifndef _WIN32
+    EXPECT_EQ(std::filesystem::status(file).permissions(), rights);
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(PrmDownload, AFailedWriteIsReportedWithTheSystemsReason) {
+    EXPECT_EQ(VekDownloadRawPrmFile(Api(u"/dev/full"), 0), 0);
+    EXPECT_EQ(log_.Lines().back(), "Failed to write file /dev/full: No space left on device");
+}
+#endif
+
 TEST_F(PrmDownload, UnopenableFilesAndMissingArgumentsAreReported) {
     const std::filesystem::path file = dir_ / "no such folder" / "x.prm";
     EXPECT_EQ(VekDownloadPrmFile(Api(file.u16string())), 0);
@@ -393,7 +431,7 @@ TEST(PrmRawDumpTool, LeavesOutTheMeasurements) {
         EXPECT_NE(text.find("\r\n  4000 BoostLimitX(0)       = "), std::string::npos);
         EXPECT_EQ(text.find("\r\n  2000 Speed"), std::string::npos);
         // Without --values the value column shows "-", with it the values read first.
-        EXPECT_EQ(text.find("=     400 0190 rpm    \r\n") != std::string::npos, *values != 0) << text;
+        EXPECT_EQ(text.find("=     800 0320 rpm    \r\n") != std::string::npos, *values != 0) << text;
     }
 }
 

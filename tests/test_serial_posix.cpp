@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
@@ -214,6 +215,24 @@ TEST_F(SerialPosix, ThePortIsExclusiveWhileOpenAndReleasedByClose) {
     ASSERT_EQ(ioctl(third, TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0);
     close(third);
+}
+
+// Another program that holds the port (even one of the superuser, which the
+// exclusive mode lets through) keeps the library off it: the open fails at
+// once with a clear line and not one byte reaches the line.
+TEST_F(SerialPosix, APortLockedByAnotherProgramIsLeftAlone) {
+    const int other = open(pty.Path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(OpenAt("9600"));
+    const std::vector<std::string> lines = log.Lines();
+    ASSERT_EQ(lines.size(), 3u) << log.RawText();
+    EXPECT_EQ(lines[1], "The serial port " + pty.Path() + " is in use by another program");
+    EXPECT_EQ(lines[2], "Failed to open port at 300 bauds");
+    EXPECT_TRUE(pty.Received().empty());
+
+    close(other);
+    EXPECT_TRUE(OpenAt("9600")) << "the port is free once the other program has let go";
 }
 
 }  // namespace

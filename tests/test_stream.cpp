@@ -1,4 +1,4 @@
-// The stream record's wrappers and the saved time-out of PushTimeout.
+// The stream record's wrappers and the time-out scopes.
 #include "VekLib.h"
 #include "transport/Stream.hpp"
 
@@ -31,30 +31,18 @@ const VekChar* VEK_CALL Upper(SerialStream*, const VekChar*) {
 
 }  // namespace
 
-TEST(Stream, TwoSavingPushesAndOnePopRestoreTheSecondSavedValue) {
-    InstallTimeoutRecorder(1200);
-    vek::PushTimeout(3000, true);
-    vek::PushTimeout(15000, true);  // saves 3000, replacing 1200: one value, not a stack
-    vek::PopTimeout();
-    EXPECT_EQ(currentTimeout, 3000);
-    EXPECT_EQ(timeoutsSet, (std::vector<int32_t>{3000, 15000, 3000}));
-}
-
-TEST(Stream, PushWithoutSaveKeepsTheSavedValue) {
-    InstallTimeoutRecorder(1200);
-    vek::PushTimeout(2000, true);
-    vek::PushTimeout(500, false);
-    vek::PopTimeout();
-    EXPECT_EQ(currentTimeout, 1200);
-}
-
-TEST(Stream, TimeoutScopeRestoresOnLeaving) {
+TEST(Stream, NestedTimeoutScopesRestoreInTurn) {
     InstallTimeoutRecorder(700);
     {
-        vek::TimeoutScope scope(3000);
+        vek::TimeoutScope outer(3000);
+        {
+            vek::TimeoutScope inner(500);  // a callback's ping inside a long transfer
+            EXPECT_EQ(currentTimeout, 500);
+        }
         EXPECT_EQ(currentTimeout, 3000);
     }
     EXPECT_EQ(currentTimeout, 700);
+    EXPECT_EQ(timeoutsSet, (std::vector<int32_t>{3000, 500, 3000, 700}));
 }
 
 TEST(Stream, DoNothingStreamOpensButNeverHasALink) {

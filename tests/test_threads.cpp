@@ -16,6 +16,9 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -127,6 +130,176 @@ TEST_F(Threads, ValuesParsedOnOneThreadWhileAnotherReadsZeros) {
     });
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(+VekGetParDef(kDroop)->RawValue, 10);  // the last text, 1.0 %
+}
+
+// Every request written to the governor: which thread wrote it, during which
+// call of the thread under watch, and the time-out in force.
+struct Request {
+    bool watched;
+    int call;
+    int32_t timeout;
+};
+
+class RequestLog {
+public:
+    explicit RequestLog(SerialStream& stream) : stream_(stream), write_(stream.Write) {
+        active_ = this;
+        stream.Write = Record;
+    }
+    ~RequestLog() {
+        stream_.Write = write_;
+        active_ = nullptr;
+    }
+    RequestLog(const RequestLog&) = delete;
+    RequestLog& operator=(const RequestLog&) = delete;
+
+    // Marks the calling thread as the one under watch, now in its call `call`.
+    static void Watch(int call) { watchedCall = call; }
+
+    // The calls of the watched thread during which another thread's request
+    // went out between its first and its last request.
+    std::vector<int> InterleavedCalls() const {
+        std::vector<int> interleaved;
+        std::map<int, std::pair<size_t, size_t>> spans;
+        for (size_t i = 0; i < requests_.size(); ++i) {
+            if (!requests_[i].watched) continue;
+            auto [span, added] = spans.try_emplace(requests_[i].call, i, i);
+            if (!added) span->second.second = i;
+        }
+        for (const auto& [call, span] : spans) {
+            for (size_t i = span.first; i < span.second; ++i) {
+                if (!requests_[i].watched) {
+                    interleaved.push_back(call);
+                    break;
+                }
+            }
+        }
+        return interleaved;
+    }
+
+    // The time-outs in force for the other threads' requests.
+    std::set<int32_t> OtherThreadsTimeouts() const {
+        std::set<int32_t> timeouts;
+        for (const Request& request : requests_) {
+            if (!request.watched) timeouts.insert(request.timeout);
+        }
+        return timeouts;
+    }
+
+private:
+    static int32_t VEK_CALL Record(SerialStream* s, const uint8_t* data, int32_t count) {
+        {
+            std::lock_guard<std::mutex> guard(active_->mutex_);
+            active_->requests_.push_back({watchedCall >= 0, watchedCall, s->GetTimeout(s)});
+        }
+        return active_->write_(s, data, count);
+    }
+
+    static inline RequestLog* active_ = nullptr;
+    static inline thread_local int watchedCall = -1;
+    SerialStream& stream_;
+    decltype(SerialStream::Write) write_;
+    std::mutex mutex_;
+    std::vector<Request> requests_;
+};
+
+// Exports that exchange several requests hold the communication lock from
+// their first request to their last, with their own time-out inside it: a
+// thread that reads values meanwhile never gets between their requests and
+// never runs with their time-out.
+TEST_F(Threads, LongExportsHoldTheLockForTheirWholeRun) {
+    constexpr int kCalls = 25;
+    ASSERT_EQ(VekReadAllValues(), 0);
+    char file[1 << 16];
+    int32_t fileSize = sizeof file;
+    ASSERT_EQ(VekDownloadPrmBuffer(file, &fileSize), 1);
+    const int32_t responseTimeout = VekGetStream()->ResponseTimeout;
+    const std::vector<std::pair<const char*, std::function<bool()>>> exports = {
+        {"VekWriteAllValues", [] { return VekWriteAllValues() == 1; }},
+        {"VekReadAllValues", [] { return VekReadAllValues() == 0; }},
+        {"VekReadErrorMemory", [] { return VekReadErrorMemory() == 1; }},
+        {"VekUploadPrmBuffer",
+         [&] { return VekUploadPrmBuffer(file, static_cast<uint32_t>(fileSize), 0) == 1; }},
+        {"VekReconnect", [] { return VekReconnect() == 1; }},
+    };
+    for (const auto& [name, call] : exports) {
+        RequestLog log(*VekGetStream());
+        std::atomic<bool> done{false};
+        std::atomic<int> reads{0};
+        std::atomic<int> failures{0};
+        RunTogether({
+            [&, call = call] {
+                // Until both threads have had their turns many times.
+                for (int i = 0; i < kCalls || reads < kCalls; ++i) {
+                    RequestLog::Watch(i);
+                    if (!call()) ++failures;
+                }
+                RequestLog::Watch(-1);
+                done = true;
+            },
+            [&] {
+                for (; !done; ++reads) VekReadRawValue(kRead[0]);
+            },
+        });
+        EXPECT_EQ(failures.load(), 0) << name;
+        EXPECT_EQ(log.InterleavedCalls(), std::vector<int>{}) << name;
+        EXPECT_EQ(log.OtherThreadsTimeouts(), std::set<int32_t>{responseTimeout}) << name;
+    }
+}
+
+// Two threads reading the error memory at once: each read clears the list
+// and fills it again, so the list ends with the governor's records once.
+TEST_F(Threads, ConcurrentErrorMemoryReadsListEachRecordOnce) {
+    ASSERT_EQ(VekReadErrorMemory(), 1);
+    const uint32_t records = VekGetErrorEntriesNum();
+    ASSERT_GT(records, 0u);
+    const auto readMany = [] {
+        for (int i = 0; i < kIterations / 10; ++i) VekReadErrorMemory();
+    };
+    RunTogether({readMany, readMany});
+    EXPECT_EQ(VekGetErrorEntriesNum(), records);
+}
+
+// Timed lists configured while another thread downloads the definitions
+// again: the search for the timer runs under the lock, so it sees the whole
+// store before or after a download, never one being rebuilt.
+TEST_F(Threads, TimedListsConfiguredWhileTheDefinitionsAreDownloadedAgain) {
+    std::atomic<int> failures{0};
+    RunTogether({
+        [&failures] {
+            const uint32_t ids[] = {kListed};
+            for (int i = 0; i < kIterations / 4; ++i) {
+                if (!VekSetTimedList(0, 1, ids)) ++failures;
+            }
+        },
+        [&failures] {
+            for (int i = 0; i < kIterations / 40; ++i) {
+                if (!VekReadAllParDef()) ++failures;
+            }
+        },
+    });
+    EXPECT_EQ(failures.load(), 0);
+}
+
+// Range-coded values converted on two threads at once: each thread follows
+// its own chain of range parameters, and conversions keep working after.
+TEST_F(Threads, RangeConversionsOnTwoThreadsKeepTheirOwnDepth) {
+    constexpr uint32_t kRangeCoded = 102;  // SpeedSetpointUser, bounded by two range parameters
+    ASSERT_EQ(VekReadAllValues(), 0);
+    double alone = 0;
+    ASSERT_EQ(VekGetRealValue(kRangeCoded, &alone), 1);
+    std::atomic<int> failures{0};
+    const auto convertMany = [&failures] {
+        double value = 0;
+        for (int i = 0; i < kIterations * 10; ++i) {
+            if (!VekGetRealValue(kRangeCoded, &value)) ++failures;
+        }
+    };
+    RunTogether({convertMany, convertMany});
+    EXPECT_EQ(failures.load(), 0);
+    double after = 0;
+    EXPECT_EQ(VekGetRealValue(kRangeCoded, &after), 1);
+    EXPECT_EQ(after, alone);
 }
 
 // The count the test above relies on: the governor counts the requests it

@@ -44,12 +44,12 @@ protected:
     TempDir dir_;
 };
 
-constexpr const char* kIdleSpeedLine = "     1 IdleSpeed            =     400 rpm";
+constexpr const char* kIdleSpeedLine = "     1 IdleSpeed            =     800 rpm";
 
 TEST_F(ToolInstrument, OnlyTheResultGoesToStandardOutput) {
     const ToolRun run = RunToolApart("get 1");
     EXPECT_EQ(run.exitCode, 0) << run.errors;
-    EXPECT_EQ(run.output, "IdleSpeed (1) = 400 rpm\n");
+    EXPECT_EQ(run.output, "IdleSpeed (1) = 800 rpm\n");
     EXPECT_EQ(run.errors, "");  // no terminal, no --progress: no progress
 }
 
@@ -64,7 +64,7 @@ TEST_F(ToolInstrument, DamagedCacheEntryIsReportedOnceAndRepaired) {
     std::ofstream(entries[0], std::ios::binary | std::ios::trunc) << bad;
 
     const ToolRun repaired = RunToolApart("get 1");
-    EXPECT_EQ(repaired.output, "IdleSpeed (1) = 400 rpm\n");
+    EXPECT_EQ(repaired.output, "IdleSpeed (1) = 800 rpm\n");
     EXPECT_EQ(repaired.errors,
               "vek: warning: the cached definitions are damaged (its checksum is wrong); downloading them again\n");
     EXPECT_EQ(vektest::ReadFileBytes(entries[0]), good);
@@ -104,7 +104,7 @@ TEST_F(ToolInstrument, LoadKeepsWhatTheFileDoesNotNameAndDiffNamesTheChange) {
     EXPECT_EQ(RunTool(port + " diff " + saved).output, "No differences\n");
     const ToolRun load = RunTool(port + " load " + Quoted("one.prm"));
     EXPECT_EQ(load.exitCode, 0) << load.output;
-    EXPECT_EQ(RunTool(port + " get RatedSpeed --raw").output, "RatedSpeed (2) = 0x03E8 (1000)\n");
+    EXPECT_EQ(RunTool(port + " get RatedSpeed --raw").output, "RatedSpeed (2) = 0x05DC (1500)\n");
 
     const ToolRun governor = RunTool(port + " diff " + saved);
     EXPECT_EQ(governor.exitCode, 1);
@@ -112,7 +112,7 @@ TEST_F(ToolInstrument, LoadKeepsWhatTheFileDoesNotNameAndDiffNamesTheChange) {
                                    "\n"
                                    "right: governor\n"
                                    "  Number  Name                                     left           right  Unit\n"
-                                   "       1  IdleSpeed                                 400             500  rpm\n"
+                                   "       1  IdleSpeed                                 800             500  rpm\n"
                                    "1 difference\n");
     const ToolRun files = RunTool(port + " diff " + saved + " " + Quoted("one.prm"));
     EXPECT_EQ(files.exitCode, 1);

@@ -64,6 +64,11 @@ TEST_F(ValueText, OrdinaryTextHasExactlyTheDecimalsOfTheFormat) {
     EXPECT_EQ(Text(1, 3), u"3.00");
     EXPECT_EQ(Text(2, 7), u"7");
     EXPECT_EQ(Text(3, -0.5), u"-0.5");
+    // A value that rounds to zero from below is a zero without a sign.
+    EXPECT_EQ(Text(3, -0.04), u"0.0");
+    EXPECT_EQ(Text(2, -0.0), u"0");
+    EXPECT_EQ(Text(1, -0.004), u"0.00");
+    EXPECT_EQ(Text(1, -0.005001), u"-0.01");
 }
 
 TEST_F(ValueText, HexUnitShowsTwoOrFourUpperCaseDigits) {

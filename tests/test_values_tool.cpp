@@ -17,13 +17,13 @@ class ValuesTool : public vektest::ToolTest {};
 TEST_F(ValuesTool, GetShowsRealValuesWithUnitOrRawWords) {
     const vektest::ToolRun real = RunTool("get IdleSpeed 120 TempLimitLow");
     EXPECT_EQ(real.status, 0) << real.output;
-    EXPECT_EQ(real.output.rfind("IdleSpeed (1) = 400 rpm\n", 0), 0u) << real.output;
-    EXPECT_TRUE(HasLine(real.output, "CanNodeId (120) = 00 Hex")) << real.output;
+    EXPECT_EQ(real.output.rfind("IdleSpeed (1) = 800 rpm\n", 0), 0u) << real.output;
+    EXPECT_TRUE(HasLine(real.output, "CanNodeId (120) = 01 Hex")) << real.output;
     EXPECT_EQ(LastLine(real.output), "TempLimitLow (103) = -20.0 \xC2\xB0" "C");
 
     const vektest::ToolRun raw = RunTool("get 1 --raw");
     EXPECT_EQ(raw.status, 0) << raw.output;
-    EXPECT_EQ(LastLine(raw.output), "IdleSpeed (1) = 0x0190 (400)");
+    EXPECT_EQ(LastLine(raw.output), "IdleSpeed (1) = 0x0320 (800)");
 }
 
 TEST_F(ValuesTool, SetWritesTheParsedValueAndShowsWhatTheGovernorHolds) {
@@ -68,8 +68,8 @@ TEST_F(ValuesTool, ValuesListsOneKindAfterItsDownloadProgress) {
     EXPECT_TRUE(HasLine(run.output, "Downloading parameters values... (62 parameters loaded)")) << run.output;
     EXPECT_EQ(run.output.find("Downloading measures values..."), std::string::npos);
     EXPECT_TRUE(HasLine(run.output, "  Number  Name                                    Value  Unit")) << run.output;
-    EXPECT_TRUE(HasLine(run.output, "       1  IdleSpeed                                 400  rpm")) << run.output;
-    EXPECT_TRUE(HasLine(run.output, "     120  CanNodeId                                  00  Hex")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "       1  IdleSpeed                                 800  rpm")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "     120  CanNodeId                                  01  Hex")) << run.output;
     EXPECT_EQ(run.output.find("  2000  Speed"), std::string::npos);
     EXPECT_NE(LastLine(run.output).find(" values"), std::string::npos);
 }

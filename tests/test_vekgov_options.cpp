@@ -72,7 +72,7 @@ TEST(VekgovFaultSwitch, AddsRulesThatFireWhenTold) {
 TEST(VekgovOptions, ReadsTheLineOptions) {
     std::string error;
     auto options = Parse({"--profile", "hw5", "--line-speed", "--log=-", "--link", "/tmp/com5", "--fault",
-                          "silence@1", "--live"},
+                          "silence@1", "--still", "--seed=7"},
                          error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->profile, "hw5");
@@ -81,7 +81,8 @@ TEST(VekgovOptions, ReadsTheLineOptions) {
     EXPECT_EQ(options->logFile, "-");
     EXPECT_EQ(options->link, "/tmp/com5");
     EXPECT_EQ(options->faults.size(), 1u);
-    EXPECT_TRUE(options->live);
+    EXPECT_TRUE(options->still);
+    EXPECT_EQ(options->seed, 7u);
 
     options = Parse({"--line-speed=19200", "--device", "/dev/ttyS1", "--definitions=defs.txt"}, error);
     ASSERT_TRUE(options) << error;

@@ -98,10 +98,12 @@ TEST_F(VekgovProgram, ServesTheLibraryThroughItsLinkAndLogsEachExchange) {
     EXPECT_EQ(vekgov.Stop(), 0);
 
     const std::vector<std::string> lines = FileLines(exchanges);
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "> 00 (dropped: wake-up)");
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "- host rate 300 baud");
     EXPECT_EQ(lines[1], "> 00 (dropped: wake-up)");
-    EXPECT_EQ(lines[2], "> 01 55 AA < 59 AC");
+    EXPECT_EQ(lines[2], "> 00 (dropped: wake-up)");
+    EXPECT_EQ(lines[3], "- host rate 9600 baud");
+    EXPECT_EQ(lines[4], "> 01 55 AA < 59 AC");
     EXPECT_FALSE(std::filesystem::is_symlink(link));  // removed on the way out
 }
 

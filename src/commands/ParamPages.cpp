@@ -4,6 +4,7 @@
 #include "VekLib.h"
 #include "connection/DeviceInfo.hpp"
 #include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"
@@ -83,24 +84,32 @@ bool ActivatePage(uint16_t page) {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekParamPagesFeatureAvailable(void) {
-    using namespace vek;
-    const uint16_t commandsInfo = CommandsInfo();
-    const int32_t available = HasCommandsInfo(commands_info::ParameterPages) ? 1 : 0;
-    LogTranslated(u"Commands information word  = 0x%04X.", commandsInfo);
-    LogTranslated(u"Params pages feature (b14) = %01X.", available);
-    return available;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        const uint16_t commandsInfo = CommandsInfo();
+        const int32_t available = HasCommandsInfo(commands_info::ParameterPages) ? 1 : 0;
+        LogTranslated(u"Commands information word  = 0x%04X.", commandsInfo);
+        LogTranslated(u"Params pages feature (b14) = %01X.", available);
+        return available;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetActiveParamPage(int32_t* page) {
-    using namespace vek;
-    LogMessage(u"Getting active parameters page...");
-    if (!page) {
-        LogTranslated(u"VekGetActiveParamPage: no place for the page");
-        return 0;
-    }
-    return ReadActivePage(*page) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        LogMessage(u"Getting active parameters page...");
+        if (!page) {
+            LogTranslated(u"VekGetActiveParamPage: no place for the page");
+            return 0;
+        }
+        return ReadActivePage(*page) ? 1 : 0;
+    });
 }
 
-VEK_API int32_t VEK_CALL VekActivateParamPage(uint16_t page) { return vek::ActivatePage(page) ? 1 : 0; }
+VEK_API int32_t VEK_CALL VekActivateParamPage(uint16_t page) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::ActivatePage(page) ? 1 : 0;
+    });
+}
 
 }  // extern "C"

@@ -4,6 +4,7 @@
 #include "VekLib.h"
 #include "connection/DeviceInfo.hpp"
 #include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "firmware/Firmware.hpp"
@@ -79,70 +80,82 @@ bool StartAutoAdjust() {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekStore(void) {
-    using namespace vek;
-    LogMessage(u"Storing...");
-    CallIdle();
-    CommLock lock;
-    TimeoutScope timeout(Stream().LongTimeout);
-    if (!SendByte(cmd::Store)) {
-        Core().lastStatus = kStoreNotSent;
-        return 0;
-    }
-    if (Device().HardwareMajor == kHardwareMajorSilentStore) return 1;
-    if (!ReadStatus()) return 0;
-    const uint16_t status = Core().lastStatus;
-    if (status != 0) LogMessage(u"Error detected during parameter store: %d", status);
-    return status == 0 ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        LogMessage(u"Storing...");
+        CallIdle();
+        CommLock lock;
+        TimeoutScope timeout(Stream().LongTimeout);
+        if (!SendByte(cmd::Store)) {
+            Core().lastStatus = kStoreNotSent;
+            return 0;
+        }
+        if (Device().HardwareMajor == kHardwareMajorSilentStore) return 1;
+        if (!ReadStatus()) return 0;
+        const uint16_t status = Core().lastStatus;
+        if (status != 0) LogMessage(u"Error detected during parameter store: %d", status);
+        return status == 0 ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekReset(void) {
-    using namespace vek;
-    CommLock lock;
-    ReportStatus(u"Resetting governor");
-    if (!SendByte(cmd::Reset) || !ReadStatus()) return 0;
-    if (!StatusMatches(kStatusMask, kResetAccepted)) {
-        LogTranslated(u"Failed to reset the governor (error %d)", Core().lastStatus);
-        return 0;
-    }
-    // The values the governor works with after its restart.
-    return WaitForRestart() && VekReadAllValues() == 0 ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        CommLock lock;
+        ReportStatus(u"Resetting governor");
+        if (!SendByte(cmd::Reset) || !ReadStatus()) return 0;
+        if (!StatusMatches(kStatusMask, kResetAccepted)) {
+            LogTranslated(u"Failed to reset the governor (error %d)", Core().lastStatus);
+            return 0;
+        }
+        // The values the governor works with after its restart.
+        return WaitForRestart() && VekReadAllValues() == 0 ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekStartClickTest(void) {
-    using namespace vek;
-    CommLock lock;
-    Core().lastStatus = kNotAsked;
-    ReportStatus(u"Starting Click Test.");
-    if (!ClickTestCommand(cmd::StartClickTest)) return 0;
-    ReportStatus(u"Click Test Started.");
-    return 1;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        CommLock lock;
+        Core().lastStatus = kNotAsked;
+        ReportStatus(u"Starting Click Test.");
+        if (!ClickTestCommand(cmd::StartClickTest)) return 0;
+        ReportStatus(u"Click Test Started.");
+        return 1;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekStopClickTest(void) {
-    using namespace vek;
-    CommLock lock;
-    ReportStatus(u"Stopping Click Test");
-    if (!ClickTestCommand(cmd::StopClickTest)) return 0;
-    ReportStatus(u"Click Test Stopped.");
-    return 1;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        CommLock lock;
+        ReportStatus(u"Stopping Click Test");
+        if (!ClickTestCommand(cmd::StopClickTest)) return 0;
+        ReportStatus(u"Click Test Stopped.");
+        return 1;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekActuatorAutoAdjust(void) {
-    using namespace vek;
-    CommLock lock;
-    Core().lastStatus = kNotAsked;
-    ReportStatus(u"Starting StemAutoAdjustment");
-    return StartAutoAdjust() ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        CommLock lock;
+        Core().lastStatus = kNotAsked;
+        ReportStatus(u"Starting StemAutoAdjustment");
+        return StartAutoAdjust() ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekClearOperatingData(void) {
-    using namespace vek;
-    CommLock lock;
-    Frame block;
-    block.Word(cmd::ExtClearOperatingData).Byte(kClearOperatingDataArgument);
-    if (!SendByte(cmd::Extended) || !SendBlock(block.data(), block.size())) return 0;
-    Translated failure(u"Failed to clear operating data");
-    return ExpectStatus(kStatusMask, 0, failure) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        CommLock lock;
+        Frame block;
+        block.Word(cmd::ExtClearOperatingData).Byte(kClearOperatingDataArgument);
+        if (!SendByte(cmd::Extended) || !SendBlock(block.data(), block.size())) return 0;
+        Translated failure(u"Failed to clear operating data");
+        return ExpectStatus(kStatusMask, 0, failure) ? 1 : 0;
+    });
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 
 #include "connection/DeviceInfo.hpp"
 #include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "transport/Stream.hpp"
@@ -26,8 +27,7 @@ bool CloseConnection() {
 
 bool SetResponseTimeout() {
     // For good: every later reply is awaited for ResponseTimeout.
-    PushTimeout(Stream().ResponseTimeout, false);
-    return true;
+    return StreamSetTimeout(Stream().ResponseTimeout);
 }
 
 bool SendIdentifierIgnoringRefusal() {
@@ -83,21 +83,29 @@ bool RunConnectionSequence() {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekInit(void) {
-    if (vek::RunConnectionSequence()) return 1;
-    VekClose();
-    return 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        // Held through the closing of a failed connection as well.
+        vek::CommLock lock;
+        if (vek::RunConnectionSequence()) return 1;
+        VekClose();
+        return 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekClose(void) {
-    vek::CommLock lock;
-    vek::StreamClose();
-    return 1;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        vek::CommLock lock;
+        vek::StreamClose();
+        return 1;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekInBootstrapMode(void) {
-    using namespace vek;
-    const bool longEnough = Device().ChecksumReplyLength >= kBootLoaderBlockMinimum;
-    return longEnough && ChecksumBlockWord(checksum_block::BootstrapWord) == 0 ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        const bool longEnough = Device().ChecksumReplyLength >= kBootLoaderBlockMinimum;
+        return longEnough && ChecksumBlockWord(checksum_block::BootstrapWord) == 0 ? 1 : 0;
+    });
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include "VekLib.h"
 #include "connection/DeviceInfo.hpp"
 #include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"
@@ -127,21 +128,23 @@ bool ReadBoardNumber() {
 }  // namespace vek
 
 extern "C" VEK_API int32_t VEK_CALL VekReadIdentification(void) {
-    using namespace vek;
-    LogMessage(u"Reading identification...");
-    SetText(kSerialDate, u"");
-    SetText(kSerialNumber, u"");
-    SetText(kPpsNumber, u"");
-    SetText(kBoardNumber, u"");
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        LogMessage(u"Reading identification...");
+        SetText(kSerialDate, u"");
+        SetText(kSerialNumber, u"");
+        SetText(kPpsNumber, u"");
+        SetText(kBoardNumber, u"");
 
-    if (!HasFeature(features::Identification)) {
-        SetText(kSerialDate, Format(kSerialDateFormat, 0u, 0u));
-        SetText(kSerialNumber, Format(kSerialNumberFormat, 0u));
+        if (!HasFeature(features::Identification)) {
+            SetText(kSerialDate, Format(kSerialDateFormat, 0u, 0u));
+            SetText(kSerialNumber, Format(kSerialNumberFormat, 0u));
+            return 1;
+        }
+
+        CommLock lock;
+        if (!ReadSerialData() || !ReadPpsNumber() || !ReadBoardNumber()) return 0;
+        LogMessage(u"Identification done");
         return 1;
-    }
-
-    CommLock lock;
-    if (!ReadSerialData() || !ReadPpsNumber() || !ReadBoardNumber()) return 0;
-    LogMessage(u"Identification done");
-    return 1;
+    });
 }

@@ -2,6 +2,7 @@
 #include "connection/Connection.hpp"
 
 #include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"
 #include "link/Link.hpp"
@@ -21,9 +22,15 @@ bool SendIdentifier() {
 extern "C" {
 
 VEK_API uint32_t VEK_CALL VekSetIdentifier(uint32_t id) {
-    return vek::Core().identifier = static_cast<uint16_t>(id);
+    return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
+        return vek::Core().identifier = static_cast<uint16_t>(id);
+    });
 }
 
-VEK_API uint32_t VEK_CALL VekGetIdentifier(void) { return vek::Core().identifier; }
+VEK_API uint32_t VEK_CALL VekGetIdentifier(void) {
+    return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
+        return vek::Core().identifier;
+    });
+}
 
 }  // extern "C"

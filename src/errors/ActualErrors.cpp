@@ -1,8 +1,9 @@
 #include "errors/ActualErrors.hpp"
 
 #include "VekLib.h"
-#include "core/CommLock.hpp"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "link/Commands.hpp"
 #include "link/Link.hpp"
@@ -63,40 +64,48 @@ void ApplyActualErrors(const ActualErrorsVariant& variant, const uint8_t* data, 
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekReadActualErrors(void) {
-    using namespace vek;
-    LogMessage(u"Reading actual errors...");
-    CommLock lock;
-    CallIdle();
-    const bool extended = HasCommandsInfo(commands_info::ExtendedActualErrors);
-    const ActualErrorsVariant& variant = extended ? ExtendedActualErrors() : BasicActualErrors();
-    if (!extended) CallIdle();
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        LogMessage(u"Reading actual errors...");
+        CommLock lock;
+        CallIdle();
+        const bool extended = HasCommandsInfo(commands_info::ExtendedActualErrors);
+        const ActualErrorsVariant& variant = extended ? ExtendedActualErrors() : BasicActualErrors();
+        if (!extended) CallIdle();
 
-    // The whole block is read, whatever its length, so that the line stays in
-    // step; one longer than the variant allows is then refused.
-    std::vector<uint8_t> reply(kMaxBlockData);
-    uint16_t length = 0;
-    if (!SendByte(variant.command) || !ReadBlock(reply.data(), reply.size(), &length)) return 0;
-    if (length > variant.replyCapacity) {
-        LogTranslated(u"Actual errors reply of %u bytes is longer than %u bytes", length, variant.replyCapacity);
-        return 0;
-    }
-    ApplyActualErrors(variant, reply.data(), length);
-    Device().ErrorsCurrent = 1;
-    return 1;
+        // The whole block is read, whatever its length, so that the line stays in
+        // step; one longer than the variant allows is then refused.
+        std::vector<uint8_t> reply(kMaxBlockData);
+        uint16_t length = 0;
+        if (!SendByte(variant.command) || !ReadBlock(reply.data(), reply.size(), &length)) return 0;
+        if (length > variant.replyCapacity) {
+            LogTranslated(u"Actual errors reply of %u bytes is longer than %u bytes", length, variant.replyCapacity);
+            return 0;
+        }
+        ApplyActualErrors(variant, reply.data(), length);
+        Device().ErrorsCurrent = 1;
+        return 1;
+    });
 }
 
 VEK_API uint32_t VEK_CALL VekGetPendingErrorsNum(void) {
-    return static_cast<uint32_t>(vek::PendingErrors().pending.size());
+    return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
+        return static_cast<uint32_t>(vek::PendingErrors().pending.size());
+    });
 }
 
 VEK_API uint32_t VEK_CALL VekGetPendingErrorId(uint32_t index) {
-    const auto& pending = vek::PendingErrors().pending;
-    return index < pending.size() ? pending[index].id : 0;
+    return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
+        const auto& pending = vek::PendingErrors().pending;
+        return index < pending.size() ? pending[index].id : 0;
+    });
 }
 
 VEK_API uint16_t VEK_CALL VekGetPendingErrorOldValue(uint32_t index) {
-    const auto& pending = vek::PendingErrors().pending;
-    return index < pending.size() ? pending[index].oldValue : 0;
+    return vek::Guarded<uint16_t>(__func__, 0, [&]() -> uint16_t {
+        const auto& pending = vek::PendingErrors().pending;
+        return index < pending.size() ? pending[index].oldValue : 0;
+    });
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "errors/ErrorRecords.hpp"
 #include "link/Commands.hpp"
@@ -39,14 +40,16 @@ bool CheckArgs(int32_t count, const int32_t* values) {
 }  // namespace vek
 
 extern "C" VEK_API int32_t VEK_CALL VekConfigureErrorMemoryArgs(int32_t count, const int32_t* values) {
-    using namespace vek;
-    if (!CheckArgs(count, values)) return 0;
-    Frame block;
-    block.Word(cmd::ExtConfigureErrorArgs).Word(static_cast<uint16_t>(count));
-    for (int32_t i = 0; i < count; ++i) block.Word(static_cast<uint16_t>(values[i]));
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        if (!CheckArgs(count, values)) return 0;
+        Frame block;
+        block.Word(cmd::ExtConfigureErrorArgs).Word(static_cast<uint16_t>(count));
+        for (int32_t i = 0; i < count; ++i) block.Word(static_cast<uint16_t>(values[i]));
 
-    CommLock lock;
-    if (!SendByte(cmd::Extended) || !SendBlock(block.data(), block.size())) return 0;
-    Translated failure(u"Failed to configure error memory arguments");
-    return ExpectStatus(kStatusMask, 0, failure) ? 1 : 0;
+        CommLock lock;
+        if (!SendByte(cmd::Extended) || !SendBlock(block.data(), block.size())) return 0;
+        Translated failure(u"Failed to configure error memory arguments");
+        return ExpectStatus(kStatusMask, 0, failure) ? 1 : 0;
+    });
 }

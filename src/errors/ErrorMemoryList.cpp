@@ -1,7 +1,8 @@
 // The entry list, its getters and the read that chooses between the basic
 // and the extended error memory.
-#include "core/CommLock.hpp"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "errors/ErrorMemory.hpp"
 
 namespace vek {
@@ -33,18 +34,25 @@ ErrorEntry& AddErrorEntry(uint32_t id) {
 }  // namespace vek
 
 extern "C" VEK_API int32_t VEK_CALL VekReadErrorMemory(void) {
-    using namespace vek;
-    ClearErrorEntries();
-    const uint16_t kind = Device().Features & features::ErrorMemoryKindMask;
-    const bool read = kind > kLastBasicErrorMemoryKind ? ReadExtendedErrorMemory() : ReadBasicErrorMemory();
-    return read ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        CommLock lock;
+        ClearErrorEntries();
+        const uint16_t kind = Device().Features & features::ErrorMemoryKindMask;
+        const bool read = kind > kLastBasicErrorMemoryKind ? ReadExtendedErrorMemory() : ReadBasicErrorMemory();
+        return read ? 1 : 0;
+    });
 }
 
 extern "C" VEK_API uint32_t VEK_CALL VekGetErrorEntriesNum(void) {
-    return static_cast<uint32_t>(vek::ErrorMemory().entries.size());
+    return vek::Guarded<uint32_t>(__func__, 0, [&]() -> uint32_t {
+        return static_cast<uint32_t>(vek::ErrorMemory().entries.size());
+    });
 }
 
 extern "C" VEK_API ErrorEntry* VEK_CALL VekGetErrorEntryByIndex(uint32_t index) {
-    const auto& entries = vek::ErrorMemory().entries;
-    return index < entries.size() ? entries[index].get() : nullptr;
+    return vek::Guarded<ErrorEntry*>(__func__, nullptr, [&]() -> ErrorEntry* {
+        const auto& entries = vek::ErrorMemory().entries;
+        return index < entries.size() ? entries[index].get() : nullptr;
+    });
 }

@@ -1,5 +1,6 @@
 // Acknowledging one record and erasing the whole error memory.
 #include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"
@@ -44,22 +45,26 @@ bool ConfirmErase(uint16_t firstCode) {
 }  // namespace vek
 
 extern "C" VEK_API int32_t VEK_CALL VekAcknowledgeErrorMemoryItem(uint32_t word1, uint32_t word2) {
-    using namespace vek;
-    CommLock lock;
-    // Only the low 16 bits of each word go on the line; their meaning is the governor's.
-    Frame request;
-    request.Byte(cmd::ErrorMemory).Byte(cmd::ErrorMemoryAcknowledge);
-    request.Word(static_cast<uint16_t>(word1)).Word(static_cast<uint16_t>(word2));
-    if (!SendFrame(request)) return 0;
-    Translated failure(u"Failed to acknowledge the error");
-    return ExpectStatus(kStatusMask, 0, failure) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        CommLock lock;
+        // Only the low 16 bits of each word go on the line; their meaning is the governor's.
+        Frame request;
+        request.Byte(cmd::ErrorMemory).Byte(cmd::ErrorMemoryAcknowledge);
+        request.Word(static_cast<uint16_t>(word1)).Word(static_cast<uint16_t>(word2));
+        if (!SendFrame(request)) return 0;
+        Translated failure(u"Failed to acknowledge the error");
+        return ExpectStatus(kStatusMask, 0, failure) ? 1 : 0;
+    });
 }
 
 extern "C" VEK_API int32_t VEK_CALL VekEraseErrorMemory(void) {
-    using namespace vek;
-    CommLock lock;
-    if (!SendByte(cmd::EraseErrorMemory) || !ReadStatus()) return 0;
-    const uint16_t firstCode = Core().lastStatus;
-    if (firstCode == 0) return 1;
-    return ConfirmErase(firstCode) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        CommLock lock;
+        if (!SendByte(cmd::EraseErrorMemory) || !ReadStatus()) return 0;
+        const uint16_t firstCode = Core().lastStatus;
+        if (firstCode == 0) return 1;
+        return ConfirmErase(firstCode) ? 1 : 0;
+    });
 }

@@ -1,7 +1,7 @@
 // The extended error memory: the configuration block, then the records in
 // one reply of a length word and raw bytes (no checksum).
-#include "core/CommLock.hpp"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
 #include "core/Report.hpp"
 #include "errors/ErrorMemory.hpp"
 #include "errors/ErrorMemoryConfig.hpp"

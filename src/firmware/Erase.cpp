@@ -1,8 +1,9 @@
 // Erasing the governor's firmware, the first step of every upload. A
 // governor that cannot erase the firmware it runs restarts (into its boot
 // loader) to do so; the caller then erases once more.
-#include "core/CommLock.hpp"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "firmware/Firmware.hpp"
@@ -69,4 +70,8 @@ bool EraseFirmwareStep(bool* restarted) {
 
 }  // namespace vek
 
-extern "C" VEK_API int32_t VEK_CALL VekEraseFirmware(void) { return vek::EraseFirmwareStep(nullptr) ? 1 : 0; }
+extern "C" VEK_API int32_t VEK_CALL VekEraseFirmware(void) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::EraseFirmwareStep(nullptr) ? 1 : 0;
+    });
+}

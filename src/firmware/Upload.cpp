@@ -3,6 +3,8 @@
 // connected again after its restart.
 #include "VekLib.h"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "firmware/Firmware.hpp"
@@ -67,30 +69,36 @@ bool MeasureFile(std::FILE* file, uint64_t& size) {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekUploadFirmwareFromFile(const VekChar* path) {
-    using namespace vek;
-    LogTranslated(u"Uploading firmware from file...");
-    if (AnotherUploadRunning()) return 0;
-    const Char* name = path ? FromApi(path) : u"";
-    std::FILE* file = path ? platform::OpenFile(name, "rb") : nullptr;
-    uint64_t size = 0;
-    if (!file || !MeasureFile(file, size)) {
-        if (file) std::fclose(file);
-        LogTranslated(u"Failed to open file %s", name);
-        return 0;
-    }
-    SourceScope source(file, size);
-    return Upload();
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        LogTranslated(u"Uploading firmware from file...");
+        CommLock lock;
+        if (AnotherUploadRunning()) return 0;
+        const Char* name = path ? FromApi(path) : u"";
+        std::FILE* file = path ? platform::OpenFile(name, "rb") : nullptr;
+        uint64_t size = 0;
+        if (!file || !MeasureFile(file, size)) {
+            if (file) std::fclose(file);
+            LogTranslated(u"Failed to open file %s", name);
+            return 0;
+        }
+        SourceScope source(file, size);
+        return Upload();
+    });
 }
 
 VEK_API int32_t VEK_CALL VekUploadFirmwareFromBuffer(const uint8_t* data, uint32_t size) {
-    using namespace vek;
-    if (AnotherUploadRunning()) return 0;
-    if (!data && size != 0) {
-        LogTranslated(u"VekUploadFirmwareFromBuffer: no data");
-        return 0;
-    }
-    SourceScope source(data, size);
-    return Upload();
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        CommLock lock;
+        if (AnotherUploadRunning()) return 0;
+        if (!data && size != 0) {
+            LogTranslated(u"VekUploadFirmwareFromBuffer: no data");
+            return 0;
+        }
+        SourceScope source(data, size);
+        return Upload();
+    });
 }
 
 }  // extern "C"

@@ -51,8 +51,12 @@ void WidenText(Char* dst, std::size_t capacity, const uint8_t* src, std::size_t 
     dst[length] = 0;
 }
 
+uint32_t RecordNumber(const uint8_t* bytes, const RecordLayout& layout) {
+    return layout.idBytes == kLongIdBytes ? GetLong(bytes) : GetWord(bytes);
+}
+
 bool DecodeRecord(const uint8_t* bytes, const RecordLayout& layout) {
-    const uint32_t id = layout.idBytes == kLongIdBytes ? GetLong(bytes) : GetWord(bytes);
+    const uint32_t id = RecordNumber(bytes, layout);
     Char name[kNameCapacity] = {};
     WidenText(name, kNameCapacity, bytes + layout.idBytes, layout.nameBytes);
 

@@ -20,6 +20,9 @@ struct RecordLayout {
 // The layout announced by the connected governor's checksum block.
 RecordLayout AnnouncedRecordLayout();
 
+// The parameter number of the record at bytes.
+uint32_t RecordNumber(const uint8_t* bytes, const RecordLayout& layout);
+
 // Decodes the record at bytes into the store. A number that exists already is
 // reported and skipped (still true); an unknown IntCode logs a line and gives
 // false, which fails the download.

@@ -2,8 +2,9 @@
 // decodes the whole records of each block, then expands the arrays, computes
 // the real limits and sorts the index.
 #include "VekLib.h"
-#include "core/CommLock.hpp"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "link/Commands.hpp"
 #include "link/Link.hpp"
@@ -12,6 +13,7 @@
 #include "pardef/ParDefStore.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace vek {
@@ -25,6 +27,12 @@ constexpr uint32_t kPerMille = 1000;
 constexpr uint16_t kValidatingProgress = 500;
 
 constexpr const Char* kDownloadingText = u"Downloading parameters definition";
+
+// A governor that sends blocks it has sent already, or endless new ones,
+// must not keep the download (and the lock) for ever. More bytes than
+// announced are taken, up to the announced total again or a whole block
+// buffer, whichever is more; no governor has more definitions than this.
+constexpr uint32_t kMaxDefinitions = 131072;
 
 uint32_t ExpectedTotalBytes() {
     const uint32_t total = ChecksumBlockLong(checksum_block::ParDefTotalBytesLong);
@@ -51,6 +59,39 @@ void ReportReceived(uint32_t received, uint32_t expected) {
     ReportProgressText(Format(u"%s (%d%%)", downloading.c_str(), progress / 10).c_str(), progress);
 }
 
+uint64_t ReceivedBytesLimit(uint32_t expected) {
+    return expected == 0 ? UINT64_MAX : uint64_t{expected} + std::max<uint64_t>(expected, kBlockBufferSize);
+}
+
+// Whether every record of the block has a number the store holds already:
+// a block sent again, which is refused before it raises an error per record.
+bool RepeatsKnownNumbers(const uint8_t* block, std::size_t records, const RecordLayout& layout) {
+    for (std::size_t i = 0; i < records; ++i) {
+        if (!FindParDef(RecordNumber(block + i * layout.size(), layout))) return false;
+    }
+    return true;
+}
+
+// Whether the download may take the block of `records` records that brought
+// the total to received; logs why not.
+bool WithinBounds(const uint8_t* block, std::size_t records, const RecordLayout& layout, uint32_t expected,
+                  uint32_t received) {
+    if (received > ReceivedBytesLimit(expected)) {
+        LogTranslated(u"The governor sent %u bytes of parameter definitions, far more than the %u it announced",
+                      received, expected);
+        return false;
+    }
+    if (RepeatsKnownNumbers(block, records, layout)) {
+        LogTranslated(u"The governor sent a block of parameter definitions it had sent already");
+        return false;
+    }
+    if (ParDefs().index.size() + records > kMaxDefinitions) {
+        LogTranslated(u"The governor sent more than %u parameter definitions", kMaxDefinitions);
+        return false;
+    }
+    return true;
+}
+
 // Requests and decodes blocks until one holds no whole record.
 bool ReceiveDefinitions(const RecordLayout& layout, uint32_t expected, uint32_t& received) {
     const std::size_t recordSize = layout.size();
@@ -65,6 +106,7 @@ bool ReceiveDefinitions(const RecordLayout& layout, uint32_t expected, uint32_t&
         ReportReceived(received, expected);
         const std::size_t records = length / recordSize;
         if (records == 0) return true;
+        if (!WithinBounds(block, records, layout, expected, received)) return false;
         for (std::size_t i = 0; i < records; ++i) {
             if (!DecodeRecord(block + i * recordSize, layout)) return false;
         }
@@ -76,26 +118,28 @@ bool ReceiveDefinitions(const RecordLayout& layout, uint32_t expected, uint32_t&
 }  // namespace vek
 
 extern "C" VEK_API int32_t VEK_CALL VekReadAllParDef(void) {
-    using namespace vek;
-    LogMessage(u"Reading all parameter definitions...");
-    CommLock lock;
-    ClearParDefs();
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        LogMessage(u"Reading all parameter definitions...");
+        CommLock lock;
+        ClearParDefs();
 
-    const RecordLayout layout = AnnouncedRecordLayout();
-    const uint32_t expected = ExpectedTotalBytes();
-    uint32_t received = 0;
-    LogMessage(u"Total expected par def bytes = %d", expected);
-    ReportStage(kDownloadingText, 0);
-    if (!ReceiveDefinitions(layout, expected, received)) return 0;
-    LogMessage(u"Total received par def bytes = %d", received);
+        const RecordLayout layout = AnnouncedRecordLayout();
+        const uint32_t expected = ExpectedTotalBytes();
+        uint32_t received = 0;
+        LogMessage(u"Total expected par def bytes = %d", expected);
+        ReportStage(kDownloadingText, 0);
+        if (!ReceiveDefinitions(layout, expected, received)) return 0;
+        LogMessage(u"Total received par def bytes = %d", received);
 
-    ReportStage(u"Building parameter lists...", 0);
-    LogMessage(u"Building the par def list...");
-    ExpandParDefArrays();
+        ReportStage(u"Building parameter lists...", 0);
+        LogMessage(u"Building the par def list...");
+        ExpandParDefArrays();
 
-    ReportStage(u"Validating parameter lists...", kValidatingProgress);
-    LogMessage(u"Validating the par def list...");
-    SortParDefIndex();
-    ReportStage(u"Parameter lists validated!", 0);
-    return 1;
+        ReportStage(u"Validating parameter lists...", kValidatingProgress);
+        LogMessage(u"Validating the par def list...");
+        SortParDefIndex();
+        ReportStage(u"Parameter lists validated!", 0);
+        return 1;
+    });
 }

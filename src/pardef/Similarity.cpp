@@ -1,6 +1,7 @@
 #include "pardef/Similarity.hpp"
 
 #include "VekLib.h"
+#include "core/ExportGuard.hpp"
 
 #include <cstdint>
 #include <utility>
@@ -94,6 +95,8 @@ double StrSimilarity(TextView a, TextView b) {
 }  // namespace vek
 
 extern "C" VEK_API double VEK_CALL VekStrSimilarity(const VekChar* a, const VekChar* b) {
-    if (!a || !b) return 0.0;
-    return vek::StrSimilarity(vek::FromApi(a), vek::FromApi(b));
+    return vek::Guarded<double>(__func__, 0.0, [&]() -> double {
+        if (!a || !b) return 0.0;
+        return vek::StrSimilarity(vek::FromApi(a), vek::FromApi(b));
+    });
 }

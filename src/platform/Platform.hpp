@@ -56,6 +56,25 @@ Text SystemErrorText(int code);
 // Opens a file named by 16-bit text (UTF-8 on POSIX, the wide API on Windows).
 std::FILE* OpenFile(const Char* path, const char* mode);
 
+// What a file name names: nothing yet, a regular file (also through a
+// symbolic link), or something else (a device, a pipe).
+enum class FileKind { Missing, Regular, Other };
+FileKind KindOfFile(const Char* path);
+
+// The name of the file itself when path is a symbolic link (followed to its
+// end), else path.
+Text FinalPath(const Char* path);
+
+// A new, empty file in the folder of path, with the access rights of path
+// (which exists), open for binary writing; its name goes to created. Null
+// when none could be made (LastSystemErrorCode tells why).
+std::FILE* CreateFileBeside(const Char* path, Text& created);
+
+// Puts the file from in the place of the file to, in one step.
+bool MoveIntoPlace(const Char* from, const Char* to);
+
+bool RemoveFile(const Char* path);
+
 // The absolute form of a file name, joined to the current directory when it
 // is relative; the file need not exist.
 Text FullPath(const Char* path);

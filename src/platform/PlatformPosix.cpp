@@ -10,7 +10,9 @@
 #include <pthread.h>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace vek::platform {
 
@@ -93,6 +95,43 @@ Text SystemErrorText(int code) {
 std::FILE* OpenFile(const Char* path, const char* mode) {
     return std::fopen(ToUtf8(path).c_str(), mode);
 }
+
+FileKind KindOfFile(const Char* path) {
+    struct stat status {};
+    if (stat(ToUtf8(path).c_str(), &status) != 0) return errno == ENOENT ? FileKind::Missing : FileKind::Other;
+    return S_ISREG(status.st_mode) ? FileKind::Regular : FileKind::Other;
+}
+
+Text FinalPath(const Char* path) {
+    std::error_code error;
+    const std::filesystem::path final = std::filesystem::canonical(ToUtf8(path), error);
+    return error ? Text(path) : FromUtf8(final.string());
+}
+
+std::FILE* CreateFileBeside(const Char* path, Text& created) {
+    const std::string target = ToUtf8(path);
+    struct stat status {};
+    if (stat(target.c_str(), &status) != 0) return nullptr;
+    std::string name = target + ".tmp-XXXXXX";
+    const int descriptor = mkstemp(name.data());
+    if (descriptor < 0) return nullptr;
+    // mkstemp makes the file private; the new file keeps the rights of the one it replaces.
+    fchmod(descriptor, status.st_mode & 07777);
+    std::FILE* file = fdopen(descriptor, "wb");
+    if (!file) {
+        const int error = errno;
+        close(descriptor);
+        unlink(name.c_str());
+        errno = error;
+        return nullptr;
+    }
+    created = FromUtf8(name);
+    return file;
+}
+
+bool MoveIntoPlace(const Char* from, const Char* to) { return rename(ToUtf8(from).c_str(), ToUtf8(to).c_str()) == 0; }
+
+bool RemoveFile(const Char* path) { return unlink(ToUtf8(path).c_str()) == 0; }
 
 Text FullPath(const Char* path) {
     std::error_code error;

@@ -3,7 +3,11 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <array>
+#include <cwchar>
 #include <string>
 
 namespace vek::platform {
@@ -38,6 +42,9 @@ HANDLE MutexOf(ProcessMutex which) {
     }();
     return mutexes[static_cast<int>(which)];
 }
+
+// Names tried for a new file beside another before giving up.
+constexpr DWORD kCreateBesideAttempts = 100;
 
 const wchar_t* Wide(const Char* text) { return reinterpret_cast<const wchar_t*>(text); }
 
@@ -79,6 +86,50 @@ std::FILE* OpenFile(const Char* path, const char* mode) {
     for (int i = 0; i < 7 && mode[i]; ++i) wideMode[i] = static_cast<wchar_t>(mode[i]);
     return _wfopen(Wide(path), wideMode);
 }
+
+FileKind KindOfFile(const Char* path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path));
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileKind::Missing : FileKind::Other;
+    }
+    return attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE) ? FileKind::Other : FileKind::Regular;
+}
+
+Text FinalPath(const Char* path) { return path; }
+
+std::FILE* CreateFileBeside(const Char* path, Text& created) {
+    // A name no other file has: the target's, a process- and time-bound tag
+    // and a counter, made with CREATE_NEW so that no existing file is opened.
+    const DWORD tag = GetCurrentProcessId() * 7919u + GetTickCount();
+    for (DWORD attempt = 0; attempt < kCreateBesideAttempts; ++attempt) {
+        wchar_t suffix[32];
+        swprintf(suffix, 32, L".tmp-%08lx", static_cast<unsigned long>(tag + attempt));
+        const std::wstring name = std::wstring(Wide(path)) + suffix;
+        HANDLE handle = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;
+            return nullptr;
+        }
+        const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+        std::FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
+        if (!file) {
+            if (descriptor < 0) CloseHandle(handle);
+            else _close(descriptor);
+            DeleteFileW(name.c_str());
+            return nullptr;
+        }
+        created.assign(reinterpret_cast<const Char*>(name.c_str()), name.size());
+        return file;
+    }
+    return nullptr;
+}
+
+bool MoveIntoPlace(const Char* from, const Char* to) {
+    return MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool RemoveFile(const Char* path) { return DeleteFileW(Wide(path)) != 0; }
 
 Text FullPath(const Char* path) {
     const DWORD needed = GetFullPathNameW(Wide(path), 0, nullptr, nullptr);

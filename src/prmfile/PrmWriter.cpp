@@ -1,6 +1,8 @@
 // Saving the governor's parameter set as a parameter file, to a file or into
 // a caller's buffer: a header naming the file and the time, the three
 // version sections, then one value line per definition.
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "pardef/ParDefStore.hpp"
@@ -57,6 +59,7 @@ void WriteValues(TextSink& out) {
 // is the file name that the header shows in full. Nothing is written when
 // the values cannot be read.
 bool WritePrmText(TextSink& out, const Char* name) {
+    CommLock lock;
     ReportStatus(u"Saving parameters");
     const Text fullPath = platform::FullPath(name);
     if (ReadAllValues() != read_result::Ok) {
@@ -76,24 +79,23 @@ bool WritePrmText(TextSink& out, const Char* name) {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekDownloadPrmFile(const VekChar* path) {
-    using namespace vek;
-    if (!ArgumentsGiven(u"VekDownloadPrmFile", path)) return 0;
-    std::FILE* file = platform::OpenFile(FromApi(path), "wb");
-    if (!file) {
-        LogTranslated(u"Failed to open file %s for writing", FromApi(path));
-        return 0;
-    }
-    FileSink out(file);
-    return WritePrmText(out, FromApi(path)) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        if (!ArgumentsGiven(u"VekDownloadPrmFile", path)) return 0;
+        FileSink out(FromApi(path));
+        return out.Open() && WritePrmText(out, FromApi(path)) && out.Commit() ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekDownloadPrmBuffer(char* buffer, int32_t* size) {
-    using namespace vek;
-    if (!ArgumentsGiven(u"VekDownloadPrmBuffer", buffer, size)) return 0;
-    BufferSink out(buffer, *size > 0 ? static_cast<std::size_t>(*size) : 0);
-    const bool written = WritePrmText(out, kBufferFileName);
-    *size = static_cast<int32_t>(out.Length());
-    return written ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        using namespace vek;
+        if (!ArgumentsGiven(u"VekDownloadPrmBuffer", buffer, size)) return 0;
+        BufferSink out(buffer, *size > 0 ? static_cast<std::size_t>(*size) : 0);
+        const bool written = WritePrmText(out, kBufferFileName);
+        *size = static_cast<int32_t>(out.Length());
+        return written ? 1 : 0;
+    });
 }
 
 }  // extern "C"

@@ -28,20 +28,33 @@ private:
     std::string narrowed_;  // kept for the next line, with its capacity
 };
 
-// An open file, closed at the end of the sink's life.
+// A file that is replaced whole: the text goes to a new file beside it,
+// which takes its place at Commit, once every byte was written and the file
+// closed without error. Until then the file keeps what it had; a file that
+// did not exist is there from Open on, empty. What is not a regular file (a
+// device, a pipe) is written in place. Failures are logged with the file's
+// name and the system's reason.
 class FileSink : public TextSink {
 public:
-    explicit FileSink(std::FILE* file) : file_(file) {}
+    explicit FileSink(const Char* path) : target_(path) {}
+    // Removes the new file when Commit was not reached.
     ~FileSink() override;
     FileSink(const FileSink&) = delete;
     FileSink& operator=(const FileSink&) = delete;
 
+    bool Open();
     using TextSink::Write;
     void Write(std::string_view text) override;
+    bool Commit();
 
 private:
-    std::FILE* file_;
-    std::string bytes_;  // the text with CR LF line ends, kept for the next line
+    void Discard();
+
+    Text target_;
+    Text written_;  // the new file, or the target itself when written in place
+    std::FILE* file_ = nullptr;
+    int writeError_ = 0;  // the system's code of the first failed write
+    std::string bytes_;   // the text with CR LF line ends, kept for the next line
 };
 
 // capacity bytes at buffer; what does not fit is cut off, and no

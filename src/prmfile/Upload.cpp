@@ -2,6 +2,8 @@
 // applied to the RawValues in memory first; only when every line was
 // accepted do the values go to the governor, in one bulk write. A text that
 // fails puts every RawValue back as it was and sends nothing.
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "pardef/ParDefStore.hpp"
 #include "platform/Platform.hpp"
@@ -74,23 +76,33 @@ UploadOptions OptionsOf(int32_t includeMeasurements, int32_t tolerant) {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekUploadPrmFile(const VekChar* path, int32_t tolerant) {
-    return VekUploadPrmFileExt(path, 0, tolerant);
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return VekUploadPrmFileExt(path, 0, tolerant);
+    });
 }
 
 VEK_API int32_t VEK_CALL VekUploadPrmFileExt(const VekChar* path, int32_t includeMeasurements, int32_t tolerant) {
-    if (!vek::ArgumentsGiven(u"VekUploadPrmFileExt", path)) return 0;
-    return vek::UploadFile(vek::FromApi(path), vek::OptionsOf(includeMeasurements, tolerant));
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekUploadPrmFileExt", path)) return 0;
+        vek::CommLock lock;
+        return vek::UploadFile(vek::FromApi(path), vek::OptionsOf(includeMeasurements, tolerant));
+    });
 }
 
 VEK_API int32_t VEK_CALL VekUploadPrmBuffer(const char* data, uint32_t size, int32_t tolerant) {
-    return VekUploadPrmBufferExt(data, size, 0, tolerant);
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return VekUploadPrmBufferExt(data, size, 0, tolerant);
+    });
 }
 
 VEK_API int32_t VEK_CALL VekUploadPrmBufferExt(const char* data, uint32_t size, int32_t includeMeasurements,
                                                int32_t tolerant) {
-    // An empty text needs no bytes; any other needs them.
-    if (size > 0 && !vek::ArgumentsGiven(u"VekUploadPrmBufferExt", data)) return 0;
-    return vek::UploadBuffer(data, size, vek::OptionsOf(includeMeasurements, tolerant));
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        // An empty text needs no bytes; any other needs them.
+        if (size > 0 && !vek::ArgumentsGiven(u"VekUploadPrmBufferExt", data)) return 0;
+        vek::CommLock lock;
+        return vek::UploadBuffer(data, size, vek::OptionsOf(includeMeasurements, tolerant));
+    });
 }
 
 }  // extern "C"

@@ -16,6 +16,8 @@ Text DevicePath(TextView portName);
 // Opens the existing device for reading and writing, shared with nobody.
 bool Open(const Char* portName, PortHandle& handle);
 bool Close(PortHandle handle);
+// Whether the system's code of a failed Open says that another program has the port.
+bool InUse(int systemErrorCode);
 
 // Whether the port can run at the rate at all.
 bool SupportsRate(uint32_t rate);

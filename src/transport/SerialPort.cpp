@@ -12,9 +12,6 @@ namespace vek {
 
 namespace {
 
-constexpr uint8_t kWakeUpByte = 0x00;
-constexpr uint32_t kWakeUpPauseMs = 50;
-
 namespace device = serial_device;
 
 bool PortIsOpen() { return SerialPort().handle != kNoPort; }
@@ -39,7 +36,9 @@ int32_t VEK_CALL SerialGetTimeout(SerialStream*) { return SerialPort().currentTi
 bool PortOpen(const Char* name, uint32_t rate) {
     device::RaiseProcessPriority();
     if (!device::Open(name, SerialPort().handle)) {
-        LogSystemError(u"CreateFile");
+        const int code = platform::LastSystemErrorCode();
+        LogSystemError(u"CreateFile", code);
+        if (device::InUse(code)) LogMessage(StreamTranslate(u"The serial port %s is in use by another program"), name);
         return false;
     }
     if (!device::ApplyLineSettings(SerialPort().handle, rate)) {
@@ -131,16 +130,6 @@ int32_t VEK_CALL SerialClose(SerialStream*) {
 }
 
 int32_t VEK_CALL SerialConfigure(SerialStream*) { return 1; }
-
-void WakeUpGovernor(SerialStream* stream) {
-    // Each zero byte at the slow rate holds the line low long enough for the
-    // governor to notice; their results do not matter.
-    for (int i = 0; i < 2; ++i) {
-        StreamOpened();
-        SerialWrite(stream, &kWakeUpByte, 1);
-        platform::SleepMs(kWakeUpPauseMs);
-    }
-}
 
 int32_t VEK_CALL SerialOpen(SerialStream* stream) {
     SerialPortState& port = SerialPort();

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
@@ -150,6 +151,15 @@ bool Open(const Char* portName, PortHandle& handle) {
     const std::string path = ToUtf8(DevicePath(portName));
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
+    // Two marks keep other programs off the port: the terminal's exclusive
+    // mode, which a process of the superuser passes, and the advisory lock on
+    // the device that serial tools take by convention. A port that another
+    // program holds is left at once, before a byte is sent.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        errno = EBUSY;
+        return false;
+    }
     // A port opened afresh starts with empty queues, whatever the device
     // received while nobody listened.
     if (ioctl(fd, TIOCEXCL) != 0 || tcflush(fd, TCIOFLUSH) != 0) {
@@ -162,6 +172,8 @@ bool Open(const Char* portName, PortHandle& handle) {
     Port().received.Clear();
     return true;
 }
+
+bool InUse(int systemErrorCode) { return systemErrorCode == EBUSY; }
 
 bool Close(PortHandle handle) {
     Port() = PortState{};

@@ -51,6 +51,9 @@ bool Open(const Char* portName, PortHandle& handle) {
     return port != INVALID_HANDLE_VALUE;
 }
 
+// A port that another program has open cannot be shared.
+bool InUse(int systemErrorCode) { return systemErrorCode == ERROR_ACCESS_DENIED; }
+
 bool Close(PortHandle handle) { return CloseHandle(Handle(handle)) != 0; }
 
 bool SupportsRate(uint32_t rate) { return rate > 0; }

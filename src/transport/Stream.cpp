@@ -1,9 +1,15 @@
 // The stream record, its do-nothing defaults and the calls into its slots.
 #include "transport/Stream.hpp"
 
+#include "core/ExportGuard.hpp"
+#include "platform/Platform.hpp"
+
 namespace vek {
 
 namespace {
+
+constexpr uint8_t kWakeUpByte = 0x00;
+constexpr uint32_t kWakeUpPauseMs = 50;
 
 // The stream of a freshly loaded library: opening and configuring succeed,
 // nothing is ever received, nothing is open.
@@ -75,17 +81,24 @@ bool StreamRequestBaudRate(uint32_t baud) {
     return !Stream().RequestBaudRate || Stream().RequestBaudRate(&Stream(), baud) != 0;
 }
 
+void WakeUpGovernor(SerialStream* stream) {
+    // Each zero byte at the slow rate holds the line low long enough for the
+    // governor to notice.
+    for (int i = 0; i < 2; ++i) {
+        StreamOpened();
+        stream->Write(stream, &kWakeUpByte, 1);
+        platform::SleepMs(kWakeUpPauseMs);
+    }
+}
+
 void StreamOpened() {
     if (Stream().OnOpened) Stream().OnOpened(&Stream());
 }
 
-void PushTimeout(int32_t ms, bool save) {
-    if (save) Transport().savedTimeout = StreamGetTimeout();
-    StreamSetTimeout(ms);
-}
-
-void PopTimeout() { StreamSetTimeout(Transport().savedTimeout); }
-
 }  // namespace vek
 
-extern "C" VEK_API SerialStream* VEK_CALL VekGetStream(void) { return &vek::Stream(); }
+extern "C" VEK_API SerialStream* VEK_CALL VekGetStream(void) {
+    return vek::Guarded<SerialStream*>(__func__, nullptr, [&]() -> SerialStream* {
+        return &vek::Stream();
+    });
+}

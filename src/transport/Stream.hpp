@@ -6,6 +6,7 @@
 #include "VekLib.h"
 #include "text/Text.hpp"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vek {
@@ -14,10 +15,10 @@ constexpr int32_t kDefaultResponseTimeout = 500;
 constexpr int32_t kDefaultLongTimeout = 3000;
 constexpr int32_t kDefaultStartupWait = 2000;
 constexpr int32_t kDefaultEraseTimeout = 15000;
+constexpr std::size_t kConfigCapacity = sizeof(SerialStream::Config) / sizeof(SerialStream::Config[0]);
 
 struct TransportState {
     SerialStream stream{};
-    int32_t savedTimeout = 0;  // one saved value of PushTimeout, not a stack
 };
 
 TransportState& Transport();
@@ -37,24 +38,29 @@ bool StreamSetTimeout(int32_t ms);
 bool StreamChangeBaudRate();
 bool StreamPurge();
 
+// The governor's wake-up at the start rate, for a port just opened: two zero
+// bytes through the stream's Write, each after the opened notification and
+// followed by a pause. Their results do not matter.
+void WakeUpGovernor(SerialStream* stream);
+
 // Hooks: the stream's translation of its own messages, the governor baud
 // request (success when no hook is set), and the opened notification.
 const Char* StreamTranslate(const Char* text);
 bool StreamRequestBaudRate(uint32_t baud);
 void StreamOpened();
 
-// With save, remembers the current time-out first; then applies ms.
-void PushTimeout(int32_t ms, bool save);
-// Applies the remembered time-out.
-void PopTimeout();
-
-// A saving push for the length of a scope: the time-out is restored on every path.
+// Another time-out for the length of a scope: each scope keeps the one it
+// replaced and puts it back on every path, so scopes nest. Taken inside the
+// communication lock, so that no other thread's exchange runs with it.
 class TimeoutScope {
 public:
-    explicit TimeoutScope(int32_t ms) { PushTimeout(ms, true); }
-    ~TimeoutScope() { PopTimeout(); }
+    explicit TimeoutScope(int32_t ms) : replaced_(StreamGetTimeout()) { StreamSetTimeout(ms); }
+    ~TimeoutScope() { StreamSetTimeout(replaced_); }
     TimeoutScope(const TimeoutScope&) = delete;
     TimeoutScope& operator=(const TimeoutScope&) = delete;
+
+private:
+    int32_t replaced_;
 };
 
 }  // namespace vek

@@ -2,6 +2,7 @@
 
 #include "VekLib.h"
 #include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"
@@ -107,8 +108,8 @@ bool VekWriteAbstractValues(uint8_t command, ParKind kind) {
     if (!BlockSizeUsable(blockSize)) return false;
     const std::size_t maxValues = (blockSize - kWriteBlockOverhead) / kValueSize;
 
-    TimeoutScope timeout(Stream().LongTimeout);
     CommLock lock;
+    TimeoutScope timeout(Stream().LongTimeout);
     IdCursor cursor(kind);
     uint8_t block[kWriteBufferValues * kValueSize];
     while (NextDefinedId(cursor)) {
@@ -143,11 +144,41 @@ bool WriteAllValues() {
 
 extern "C" {
 
-VEK_API int32_t VEK_CALL VekReadParameterValues(void) { return vek::ReadGroup(vek::kParameters); }
-VEK_API int32_t VEK_CALL VekReadMeasurementValues(void) { return vek::ReadGroup(vek::kMeasurements); }
-VEK_API int32_t VEK_CALL VekReadFunctionValues(void) { return vek::ReadGroup(vek::kFunctions); }
-VEK_API int32_t VEK_CALL VekReadCurveValues(void) { return vek::ReadGroup(vek::kCurves); }
-VEK_API int32_t VEK_CALL VekReadAllValues(void) { return vek::ReadAllValues(); }
-VEK_API int32_t VEK_CALL VekWriteAllValues(void) { return vek::WriteAllValues() ? 1 : 0; }
+VEK_API int32_t VEK_CALL VekReadParameterValues(void) {
+    return vek::Guarded<int32_t>(__func__, vek::read_result::BlockFailed, [&]() -> int32_t {
+        vek::CommLock lock;
+        return vek::ReadGroup(vek::kParameters);
+    });
+}
+VEK_API int32_t VEK_CALL VekReadMeasurementValues(void) {
+    return vek::Guarded<int32_t>(__func__, vek::read_result::BlockFailed, [&]() -> int32_t {
+        vek::CommLock lock;
+        return vek::ReadGroup(vek::kMeasurements);
+    });
+}
+VEK_API int32_t VEK_CALL VekReadFunctionValues(void) {
+    return vek::Guarded<int32_t>(__func__, vek::read_result::BlockFailed, [&]() -> int32_t {
+        vek::CommLock lock;
+        return vek::ReadGroup(vek::kFunctions);
+    });
+}
+VEK_API int32_t VEK_CALL VekReadCurveValues(void) {
+    return vek::Guarded<int32_t>(__func__, vek::read_result::BlockFailed, [&]() -> int32_t {
+        vek::CommLock lock;
+        return vek::ReadGroup(vek::kCurves);
+    });
+}
+VEK_API int32_t VEK_CALL VekReadAllValues(void) {
+    return vek::Guarded<int32_t>(__func__, vek::read_result::BlockFailed, [&]() -> int32_t {
+        vek::CommLock lock;
+        return vek::ReadAllValues();
+    });
+}
+VEK_API int32_t VEK_CALL VekWriteAllValues(void) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        vek::CommLock lock;
+        return vek::WriteAllValues() ? 1 : 0;
+    });
+}
 
 }  // extern "C"

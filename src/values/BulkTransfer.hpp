@@ -3,8 +3,8 @@
 // ascending walk over the group's defined numbers.
 #pragma once
 
-#include "text/Text.hpp"
 #include "pardef/Kinds.hpp"
+#include "text/Text.hpp"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,25 +1,30 @@
 #include "values/Conversion.hpp"
 
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "pardef/ParDefStore.hpp"
 #include "pardef/Record.hpp"
 #include "values/Arguments.hpp"
 #include "values/RawValues.hpp"
-#include "values/ValuesState.hpp"
 
 namespace vek {
 
 namespace {
 
-// Counts the range fetches in progress for the length of one fetch.
+// The range fetches in progress on this thread: a chain of range parameters
+// that leads back to itself nests on the thread that follows it, while
+// conversions on other threads have chains of their own.
+thread_local int rangeFetchDepth = 0;
+
+// Counts one range fetch for its length.
 class RangeFetchScope {
 public:
-    RangeFetchScope() { ++Values().rangeFetchDepth; }
-    ~RangeFetchScope() { --Values().rangeFetchDepth; }
+    RangeFetchScope() { ++rangeFetchDepth; }
+    ~RangeFetchScope() { --rangeFetchDepth; }
     RangeFetchScope(const RangeFetchScope&) = delete;
     RangeFetchScope& operator=(const RangeFetchScope&) = delete;
-    bool TooDeep() const { return Values().rangeFetchDepth > kMaxRangeFetchDepth; }
+    bool TooDeep() const { return rangeFetchDepth > kMaxRangeFetchDepth; }
 };
 
 // The range of def; false after logging why there is none.
@@ -93,23 +98,29 @@ bool RangeLimitValue(uint32_t id, double& real) {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekConvertToRealValue(uint32_t id, uint16_t raw, double* value) {
-    if (!vek::ArgumentsGiven(u"VekConvertToRealValue", value)) return 0;
-    return vek::ConvertToRealValue(id, raw, *value) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekConvertToRealValue", value)) return 0;
+        return vek::ConvertToRealValue(id, raw, *value) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetRealValue(uint32_t id, double* value) {
-    if (!vek::ArgumentsGiven(u"VekGetRealValue", value)) return 0;
-    return vek::GetRealValue(id, *value) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekGetRealValue", value)) return 0;
+        return vek::GetRealValue(id, *value) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetRealValues(uint32_t count, const uint32_t* ids, double* values) {
-    if (count == 0) return 1;
-    if (!vek::ArgumentsGiven(u"VekGetRealValues", ids, values)) return 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        const ParDef* def = vek::FindParDef(ids[i]);
-        if (!def || !vek::ConvertToRealValue(ids[i], def->RawValue, values[i])) return 0;
-    }
-    return 1;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (count == 0) return 1;
+        if (!vek::ArgumentsGiven(u"VekGetRealValues", ids, values)) return 0;
+        for (uint32_t i = 0; i < count; ++i) {
+            const ParDef* def = vek::FindParDef(ids[i]);
+            if (!def || !vek::ConvertToRealValue(ids[i], def->RawValue, values[i])) return 0;
+        }
+        return 1;
+    });
 }
 
 }  // extern "C"

@@ -1,8 +1,9 @@
 #include "values/RawValues.hpp"
 
 #include "VekLib.h"
-#include "core/CommLock.hpp"
 #include "connection/DeviceInfo.hpp"
+#include "core/CommLock.hpp"
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "link/Commands.hpp"
@@ -37,9 +38,11 @@ Frame NumberFrame(uint8_t command, uint32_t id) {
 
 bool ReadRawValue(uint32_t id) {
     LogMessage(u"Reading raw value...");
-    const Frame request = NumberFrame(cmd::ReadRawValue, id);
     CallIdle();
+    // Taken before the frame is built: its number width comes from the device
+    // record, which a connection on another thread rewrites.
     CommLock lock;
+    const Frame request = NumberFrame(cmd::ReadRawValue, id);
     // Set under the lock: another thread's exchange may be writing it now.
     Core().lastStatus = raw_read_status::NoReply;
     uint8_t reply[kReadReplySize];
@@ -65,11 +68,11 @@ bool ReadRawValue(uint32_t id) {
 }
 
 bool WriteRawValue(uint32_t id, uint16_t value) {
+    CallIdle();
+    CommLock lock;
     Frame request = NumberFrame(cmd::WriteRawValue, id);
     request.Word(value);
     request.Word(request.SumFrom(1));  // number and value, without the command byte
-    CallIdle();
-    CommLock lock;
     if (!SendFrame(request)) return false;
     Translated failure(u"VekWriteRawValue failure: governor returned an error code");
     if (!ExpectStatus(kStatusMask, 0, failure)) return false;
@@ -83,12 +86,22 @@ bool DirectSetEnabled() { return Core().directSetFlag != 0; }
 
 extern "C" {
 
-VEK_API int32_t VEK_CALL VekReadRawValue(uint32_t id) { return vek::ReadRawValue(id) ? 1 : 0; }
-
-VEK_API int32_t VEK_CALL VekWriteRawValue(uint32_t id, uint16_t value) {
-    return vek::WriteRawValue(id, value) ? 1 : 0;
+VEK_API int32_t VEK_CALL VekReadRawValue(uint32_t id) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::ReadRawValue(id) ? 1 : 0;
+    });
 }
 
-VEK_API void VEK_CALL VekDirectSet(uint8_t flag) { vek::Core().directSetFlag = flag; }
+VEK_API int32_t VEK_CALL VekWriteRawValue(uint32_t id, uint16_t value) {
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        return vek::WriteRawValue(id, value) ? 1 : 0;
+    });
+}
+
+VEK_API void VEK_CALL VekDirectSet(uint8_t flag) {
+    vek::Guarded(__func__, [&] {
+        vek::Core().directSetFlag = flag;
+    });
+}
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 #include "values/ValueParsing.hpp"
 
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "pardef/ParDefStore.hpp"
@@ -109,8 +110,10 @@ bool SetValue(uint32_t id, TextView text) {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekSetValue(uint32_t id, const VekChar* text) {
-    if (!vek::ArgumentsGiven(u"VekSetValue", text)) return 0;
-    return vek::SetValue(id, vek::FromApi(text)) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekSetValue", text)) return 0;
+        return vek::SetValue(id, vek::FromApi(text)) ? 1 : 0;
+    });
 }
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 #include "values/ValueText.hpp"
 
+#include "core/ExportGuard.hpp"
 #include "core/Report.hpp"
 #include "core/State.hpp"
 #include "pardef/ParDefStore.hpp"
@@ -50,6 +51,16 @@ void FormatVersion(const ParDef& def, double value, Char* text, std::size_t capa
     }
 }
 
+// A negative value that rounds to zero at the shown decimals ("-0", "-0.0")
+// is zero, and zero has no sign.
+void DropSignOfZero(Char* text) {
+    if (text[0] != u'-') return;
+    for (const Char* c = text + 1; *c; ++c) {
+        if (*c != u'0' && *c != u'.') return;
+    }
+    std::char_traits<Char>::move(text, text + 1, std::char_traits<Char>::length(text));
+}
+
 void FormatOrdinary(const ParDef& def, double value, Char* text, std::size_t capacity) {
     if (IsHexUnit(def)) {
         const unsigned word = LowWord(std::trunc(value));
@@ -60,6 +71,7 @@ void FormatOrdinary(const ParDef& def, double value, Char* text, std::size_t cap
     Char format[kFormatTemplateCapacity];
     Format(format, kFormatTemplateCapacity, u"%%0.%uf", Decimals(def.Format));
     Format(text, capacity, format, value);
+    DropSignOfZero(text);
 }
 
 }  // namespace
@@ -112,24 +124,32 @@ bool GetValueRange(uint32_t id, Char* text) {
 extern "C" {
 
 VEK_API int32_t VEK_CALL VekFormatValue(uint32_t id, double value, VekChar* text, uint16_t capacity) {
-    if (!vek::ArgumentsGiven(u"VekFormatValue", text)) return 0;
-    return vek::FormatValue(id, value, vek::FromApi(text), capacity) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekFormatValue", text)) return 0;
+        return vek::FormatValue(id, value, vek::FromApi(text), capacity) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetValue(uint32_t id, VekChar* text, uint16_t capacity) {
-    if (!vek::ArgumentsGiven(u"VekGetValue", text)) return 0;
-    return vek::GetValueText(id, vek::FromApi(text), capacity) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekGetValue", text)) return 0;
+        return vek::GetValueText(id, vek::FromApi(text), capacity) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetValueMinMax(uint32_t id, VekChar* low, uint16_t lowCapacity, VekChar* high,
                                            uint16_t highCapacity) {
-    if (!vek::ArgumentsGiven(u"VekGetValueMinMax", low, high)) return 0;
-    return vek::GetValueMinMax(id, vek::FromApi(low), lowCapacity, vek::FromApi(high), highCapacity) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekGetValueMinMax", low, high)) return 0;
+        return vek::GetValueMinMax(id, vek::FromApi(low), lowCapacity, vek::FromApi(high), highCapacity) ? 1 : 0;
+    });
 }
 
 VEK_API int32_t VEK_CALL VekGetValueRange(uint32_t id, VekChar* text) {
-    if (!vek::ArgumentsGiven(u"VekGetValueRange", text)) return 0;
-    return vek::GetValueRange(id, vek::FromApi(text)) ? 1 : 0;
+    return vek::Guarded<int32_t>(__func__, 0, [&]() -> int32_t {
+        if (!vek::ArgumentsGiven(u"VekGetValueRange", text)) return 0;
+        return vek::GetValueRange(id, vek::FromApi(text)) ? 1 : 0;
+    });
 }
 
 }  // extern "C"

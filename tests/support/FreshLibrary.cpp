@@ -12,7 +12,6 @@
 #include "transport/SerialPort.hpp"
 #include "transport/Stream.hpp"
 #include "values/TimedList.hpp"
-#include "values/ValuesState.hpp"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +22,12 @@ struct LibraryState {
     vek::TransportState transport;
     vek::SerialPortState serialPort;
     vek::ParDefState parDefs;
-    vek::ValuesState values;
     vek::TimedListState timedLists;
     vek::PendingErrorsState pendingErrors;
     vek::FirmwareState firmware;
 
     static LibraryState Current() {
-        return {vek::Core(),       vek::Transport(),     vek::SerialPort(), vek::ParDefs(), vek::Values(),
+        return {vek::Core(),       vek::Transport(),     vek::SerialPort(), vek::ParDefs(),
                 vek::TimedLists(), vek::PendingErrors(), vek::Firmware()};
     }
 
@@ -38,7 +36,6 @@ struct LibraryState {
         vek::Transport() = transport;
         vek::SerialPort() = serialPort;
         vek::ParDefs() = parDefs;
-        vek::Values() = values;
         vek::TimedLists() = timedLists;
         vek::PendingErrors() = pendingErrors;
         vek::ClearErrorEntries();  // the error memory starts empty; its entries are not copied

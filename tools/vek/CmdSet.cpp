@@ -64,7 +64,9 @@ int RunSet(Session& session, const SetOptions& options) {
 void AddSet(CommandSet& commands) {
     auto options = std::make_shared<SetOptions>();
     CLI::App& command =
-        commands.Add("set", "check a value against its limits, write it and show it read back",
+        commands.Add("set",
+                     "check a value against its limits, write it and show it read back; a reset loses it unless "
+                     "'store' keeps it",
                      [options](Session& session) { return RunSet(session, *options); });
     command.add_option("item", options->item, "number or name (any case) of a parameter, function or curve")
         ->type_name("ID|NAME")

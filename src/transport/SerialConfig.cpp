@@ -1,21 +1,13 @@
-// VekConfigureSerialStream and the configuration string that the serial
-// Open reads back.
-#include "connection/Connection.hpp"
-#include "core/Report.hpp"
+// The configuration string that the ports' Open reads back: "port,baud".
 #include "transport/SerialPort.hpp"
 #include "transport/Stream.hpp"
 
-#include <algorithm>
 #include <limits>
 
 namespace vek {
 
 namespace {
 
-constexpr std::size_t kConfigCapacity = sizeof(SerialStream::Config) / sizeof(SerialStream::Config[0]);
-// Two seconds at 9600 baud, shorter in proportion at faster rates (the wire
-// time of 1920 bytes), but never below the default reply time-out.
-constexpr uint32_t kResponseTimeoutNumerator = 19200000;
 
 bool IsDigit(Char c) { return c >= u'0' && c <= u'9'; }
 
@@ -53,23 +45,3 @@ bool ParseSerialConfig(const Char* config, Char (&portName)[kPortNameCapacity], 
 
 }  // namespace vek
 
-extern "C" VEK_API int32_t VEK_CALL VekConfigureSerialStream(const VekChar* port, uint32_t baud) {
-    using namespace vek;
-    const Char* name = port ? FromApi(port) : u"";
-    if (baud == 0) {
-        // The reply time-out is derived from the rate; a rate of 0 has none.
-        LogTranslated(u"Invalid baudrate 0 for the serial port %s", name);
-        return 0;
-    }
-    SerialStream& stream = Stream();
-    // The rate is written as a signed number, as the configuration string always was.
-    Format(FromApi(stream.Config), kConfigCapacity, u"%s,%d", name, static_cast<int32_t>(baud));
-    stream.ResponseTimeout = static_cast<int32_t>(
-        std::max<uint32_t>(static_cast<uint32_t>(kDefaultResponseTimeout), kResponseTimeoutNumerator / baud));
-    stream.LongTimeout = kDefaultLongTimeout;
-    stream.StartupWait = kDefaultStartupWait;
-    stream.EraseTimeout = kDefaultEraseTimeout;
-    InstallSerialOperations(stream);
-    stream.RequestBaudRate = RequestGovernorBaudRate;
-    return 1;
-}

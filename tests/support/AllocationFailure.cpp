@@ -1,0 +1,36 @@
+#include "support/AllocationFailure.hpp"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+thread_local long allocationsUntilFailure = 0;  // 0: none chosen
+thread_local bool failureThrown = false;
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (allocationsUntilFailure > 0 && --allocationsUntilFailure == 0) {
+        failureThrown = true;
+        throw std::bad_alloc();
+    }
+    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+
+namespace vektest {
+
+FailingAllocation::FailingAllocation(long n) {
+    allocationsUntilFailure = n;
+    failureThrown = false;
+}
+
+FailingAllocation::~FailingAllocation() { allocationsUntilFailure = 0; }
+
+bool FailingAllocation::Thrown() const { return failureThrown; }
+
+}  // namespace vektest
