@@ -26,6 +26,10 @@ void MeasureExchangeOverhead(double secondsPerRound, SummaryTable& table);
 // parameter files of 10,000 lines.
 void MeasureInProcess(const std::string& python, SummaryTable& table);
 
+// vek get 1 on a line-paced governor at 9600 baud with its definitions
+// cached, against the wire time of connecting and one read.
+void MeasureToolWarmCache(const std::string& vek, SummaryTable& table);
+
 // Instructions per exchange and per parameter-file line under callgrind,
 // through the bench/callgrind script and the callgrind probe.
 void MeasureInstructions(SummaryTable& table);
