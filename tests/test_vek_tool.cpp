@@ -51,7 +51,8 @@ TEST_F(VekTool, FailuresEndWithOneLineAndTheirExitStatus) {
         {"frobnicate", 2, "vek: unknown command 'frobnicate' (see vek --help)\n"},
         {"info extra", 2, "vek: The following argument was not expected: extra (see vek info --help)\n"},
         {"--port /nonexistent/tty info", 3,
-         "vek: connecting to the governor on /nonexistent/tty at 9600 baud failed: Failed to open port"},
+         "vek: connecting to the governor on /nonexistent/tty at 9600 baud failed: Win32 [2] CreateFile: No such file "
+         "or directory; Failed to open port at 300 bauds\n"},
         // A file name that is not UTF-8 (Latin-1 "café") is refused, not turned into another name.
         {"save caf\xE9.prm", 1, "vek: 'caf\\xE9.prm' is not UTF-8 text\n"},
     };

@@ -49,9 +49,10 @@ std::string Latin1ToUtf8(const std::string& bytes) {
 }
 
 std::string WithoutStamp(const std::string& line) {
+    // The blanks after the stamp stay: the connection indents its steps.
     const bool stamped = line.size() >= kStampLength && line.compare(kStampLength - 2, 2, ": ") == 0;
-    const std::size_t start = line.find_first_not_of(' ', stamped ? kStampLength : 0);
-    return start == std::string::npos ? "" : line.substr(start);
+    const std::size_t start = stamped ? kStampLength : 0;
+    return line.find_first_not_of(' ', start) == std::string::npos ? "" : line.substr(start);
 }
 
 // Runs of blanks (the library aligns some columns) as one, for a one-line reason.
@@ -61,6 +62,14 @@ std::string Collapsed(const std::string& text) {
         if (c != ' ' || out.empty() || out.back() != ' ') out += c;
     }
     return out;
+}
+
+// "Reading error memory..." and the connection's indented " Stream open"
+// announce a step; they are no reason.
+bool AnnouncesAStep(const std::string& line) {
+    const bool ellipsis = line.size() >= kEllipsis.size() &&
+                          line.compare(line.size() - kEllipsis.size(), kEllipsis.size(), kEllipsis) == 0;
+    return ellipsis || (!line.empty() && line.front() == ' ');
 }
 
 }  // namespace
@@ -104,13 +113,13 @@ std::vector<std::string> LibraryLog::LinesSinceMark() const {
 std::string LibraryLog::Reason() const {
     if (!errors_.empty()) return Collapsed(errors_.back());
     const std::vector<std::string> lines = LinesSinceMark();
-    // "Reading error memory..." announces a step; it is no reason.
-    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-        if (line->size() < kEllipsis.size() || line->compare(line->size() - kEllipsis.size(), kEllipsis.size(), kEllipsis) != 0) {
-            return Collapsed(*line);
-        }
-    }
-    return "";
+    // The lines the failing step wrote, its cause first ("Failed to connect
+    // to ...: Connection refused; Failed to open port at 300 bauds").
+    auto first = lines.end();
+    while (first != lines.begin() && !AnnouncesAStep(*(first - 1))) --first;
+    std::string reason;
+    for (auto line = first; line != lines.end(); ++line) reason += (reason.empty() ? "" : "; ") + Collapsed(*line);
+    return reason;
 }
 
 }  // namespace vektool
