@@ -14,6 +14,10 @@ namespace vekbench {
 // share while it waited.
 void MeasureLineEfficiency(uint32_t baud, SummaryTable& table);
 
+// The definitions and all values through ser2net (RFC 2217) in front of the
+// same paced terminal, against the wire time.
+void MeasureNetworkLine(uint32_t baud, SummaryTable& table);
+
 // Raw reads and timed-list samples on an unpaced pseudo-terminal, against
 // the terminal's own round-trip floor and against libmodbus.
 void MeasureExchangeOverhead(double secondsPerRound, SummaryTable& table);
@@ -21,6 +25,10 @@ void MeasureExchangeOverhead(double secondsPerRound, SummaryTable& table);
 // Similarity, name and number lookup, an in-process definition download and
 // parameter files of 10,000 lines.
 void MeasureInProcess(const std::string& python, SummaryTable& table);
+
+// vek get 1 on a line-paced governor at 9600 baud with its definitions
+// cached, against the wire time of connecting and one read.
+void MeasureToolWarmCache(const std::string& vek, SummaryTable& table);
 
 // Instructions per exchange and per parameter-file line under callgrind,
 // through the bench/callgrind script and the callgrind probe.

@@ -3,7 +3,7 @@
 // every figure measured, its reference, their ratio, the goal and whether it
 // was met, and the load average at the time.
 //
-//   vek_bench [--python PATH] [--round SECONDS] [--only line|overhead|inprocess|instructions]
+//   vek_bench [--python PATH] [--round SECONDS] [--only line|network|overhead|inprocess|instructions|tool]
 //             [--baud RATE]... [--log FILE]
 // --log writes the library's log to FILE, to see why a scenario failed.
 // Exits 1 when a goal was missed.
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr, "usage: vek_bench [--python PATH] [--round SECONDS] "
-                             "[--only line|overhead|inprocess|instructions] [--baud RATE]... [--log FILE]\n");
+                             "[--only line|network|overhead|inprocess|instructions|tool] [--baud RATE]... [--log FILE]\n");
         return 2;
     }
     if (!options.log.empty()) {
@@ -74,9 +74,13 @@ int main(int argc, char** argv) {
     if (wanted("line")) {
         for (uint32_t baud : options.rates) vekbench::MeasureLineEfficiency(baud, table);
     }
+    if (wanted("network")) {
+        for (uint32_t baud : options.rates) vekbench::MeasureNetworkLine(baud, table);
+    }
     if (wanted("overhead")) vekbench::MeasureExchangeOverhead(options.roundSeconds, table);
     if (wanted("inprocess")) vekbench::MeasureInProcess(options.python, table);
     if (wanted("instructions")) vekbench::MeasureInstructions(table);
+    if (wanted("tool")) vekbench::MeasureToolWarmCache(VEK_TOOL, table);
     table.Print();
     return table.AllMet() ? 0 : 1;
 }

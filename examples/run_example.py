@@ -5,8 +5,11 @@
 
 Starts VEKGOV, reads the pseudo-terminal path it prints first, runs COMMAND
 with every argument "{port}" replaced by that path, stops VEKGOV and exits
-with the command's status. Both are bounded by time-outs.
+with the command's status. Both are bounded by time-outs. Unless
+VEKLIB_LIBRARY is set, the command loads the library built in the same tree
+as VEKGOV (BUILD/sim/vekgov -> BUILD/src/libVekLib.so.3).
 """
+import os
 import select
 import subprocess
 import sys
@@ -35,6 +38,13 @@ def stop(governor):
         governor.wait()
 
 
+def library_beside(vekgov):
+    """The library of the build tree that holds vekgov, or None."""
+    tree = os.path.dirname(os.path.dirname(os.path.abspath(vekgov)))
+    library = os.path.join(tree, "src", "libVekLib.so.3")
+    return library if os.path.exists(library) else None
+
+
 def run_with_governor(governor_command, command):
     governor = subprocess.Popen(governor_command, stdout=subprocess.PIPE, text=True)
     try:
@@ -45,7 +55,11 @@ def run_with_governor(governor_command, command):
         command = [argument.replace("{port}", port) for argument in command]
         print("running", " ".join(command), flush=True)
         started = time.monotonic()
-        result = subprocess.run(command, timeout=RUN_TIMEOUT_S)
+        environment = dict(os.environ)
+        library = library_beside(governor_command[0])
+        if "VEKLIB_LIBRARY" not in environment and library:
+            environment["VEKLIB_LIBRARY"] = library
+        result = subprocess.run(command, timeout=RUN_TIMEOUT_S, env=environment)
         print("finished with %d after %.1f s" % (result.returncode, time.monotonic() - started), flush=True)
         return result.returncode
     except subprocess.TimeoutExpired:

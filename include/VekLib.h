@@ -351,7 +351,12 @@ VEK_API int32_t VEK_CALL VekWriteAllValues(void);
 /* Parameter files                                                           */
 /* ------------------------------------------------------------------------ */
 
-/* Loads a parameter file into the governor (all or nothing). 1 or 0. */
+/* Loads a parameter file into the governor (all or nothing). 1 or 0.
+ * The file's values are applied to the values in memory, and then every
+ * parameter, function and curve value in memory is written to the governor,
+ * not only those the file names. Read the governor's values first
+ * (VekReadParameterValues, VekReadFunctionValues, VekReadCurveValues, or
+ * VekReadAllValues): a value never read is written as 0. */
 VEK_API int32_t VEK_CALL VekUploadPrmFile(const VekChar* path, int32_t tolerant);
 VEK_API int32_t VEK_CALL VekUploadPrmFileExt(const VekChar* path, int32_t includeMeasurements, int32_t tolerant);
 /* The same from size bytes of 8-bit text. */

@@ -314,8 +314,8 @@ TEST_F(ErrorsTool, ListsThePendingErrorsByName) {
 
 TEST_F(ErrorsTool, RefusesUnknownArguments) {
     const vektest::ToolRun run = vektest::RunTool("errors --bogus 1");
-    EXPECT_NE(run.status, 0);
-    EXPECT_EQ(run.output, "vek: errors: unknown argument '--bogus'\n");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.output, "vek: The following arguments were not expected: 1 --bogus (see vek errors --help)\n");
 }
 
 }  // namespace

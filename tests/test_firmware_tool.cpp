@@ -30,15 +30,15 @@ TEST_F(ServiceTool, FirmwareIsUploadedWithProgressAndTheGovernorComesBack) {
     vektest::TempDir dir;
     const std::string image = (dir / "image.bin").string();
     std::ofstream(image, std::ios::binary) << std::string(20000, '\x5A');
-    const vektest::ToolRun run = vektest::RunTool("firmware \"" + image + "\"");
+    const vektest::ToolRun run = vektest::RunTool("firmware --progress --yes \"" + image + "\"");
     EXPECT_EQ(run.status, 0) << run.output;
     const std::vector<std::string> texts = {"Erasing firmware\n", "Uploading firmware (100%)\nWaiting for reset\n",
                                             "Uploaded " + image + " into the simulated governor (profile default)\n"};
     for (const std::string& text : texts) {
         EXPECT_NE(run.output.find(text), std::string::npos) << text << " in: " << run.output;
     }
-    Expect({{"firmware", "vek: firmware needs one file: firmware FILE\n"},
-            {"firmware /no/such.bin", "vek: the firmware upload of /no/such.bin failed (see --log FILE)\n"}},
+    Expect({{"firmware", "vek: file is required (see vek firmware --help)\n"},
+            {"firmware /no/such.bin", "vek: firmware: cannot read /no/such.bin: No such file or directory\n"}},
            false);
 }
 
@@ -52,12 +52,17 @@ TEST_F(ServiceTool, ServiceCommandsReportWhatTheGovernorDid) {
             {"page 1", "Active parameter page: 1\n"},
             {"page --profile hw21", "The simulated governor (profile hw21) has no parameter pages\n"}},
            true);
-    Expect({{"click-test start --profile hw5", "vek: starting the click test failed (status 1, see --log FILE)\n"},
-            {"auto-adjust", "vek: starting the actuator auto-adjustment failed (status 1, see --log FILE)\n"},
-            {"click-test", "vek: click-test needs start or stop\n"},
-            {"store now", "vek: store takes no arguments\n"},
-            {"page 7", "vek: activating page 7 failed (see --log FILE)\n"},
-            {"page 65536", "vek: invalid page '65536' (0 to 65535)\n"}},
+    // A missing feature is named before anything is sent.
+    Expect({{"click-test start --profile hw5",
+             "vek: click-test: the simulated governor (profile hw5) offers no click test (its device record lacks "
+             "the click test feature)\n"},
+            {"auto-adjust",
+             "vek: auto-adjust: the simulated governor (profile default) offers no actuator auto-adjustment (its "
+             "device record names the click test feature, which takes its place)\n"},
+            {"click-test", "vek: action is required (see vek click-test --help)\n"},
+            {"store now", "vek: The following argument was not expected: now (see vek store --help)\n"},
+            {"page 7", "vek: activating page 7 failed: Failed to activate the new parameters page\n"},
+            {"page 65536", "vek: page: Value 65536 not in range 0 to 65535 (see vek page --help)\n"}},
            false);
 }
 

@@ -382,8 +382,9 @@ TEST_F(PrmTool, MergingNeedsAnAnswerFromTheTerminalOrYes) {
                          "Parameter [99 RatedSpeed] does not have the same id with this firmware [2 RatedSpeed].\n\n"
                          "Do you want to attempt to merge them together?\n"
                          "No terminal to answer on: no (--yes answers yes).\n"
-                         "Parameters update canceled because parameter names don't match with firmware\n"
-                         "vek: cannot load " + file_.string() + " (see --log FILE)\n"))
+                         "vek: load " + file_.string() +
+                             " failed: Parameters update canceled because parameter names don't match with "
+                             "firmware\n"))
         << refused.output;
 
     const vektest::ToolRun merged = vektest::RunTool(load + " --yes" + kNoInput);

@@ -505,11 +505,11 @@ TEST_F(WatchTool, RefusesWhatItCannotWatch) {
     std::string seventeen = "watch";
     for (int i = 0; i < 17; ++i) seventeen += " Speed";
     const char* const cases[][2] = {
-        {"watch", "vek: watch: name at least one value (number or name)\n"},
-        {"watch Speed --interval soon", "vek: watch: invalid interval 'soon'\n"},
-        {"watch Speed --count -1", "vek: watch: invalid count '-1'\n"},
-        {"watch Speed --every 5", "vek: watch: unknown argument '--every'\n"},
-        {seventeen.c_str(), "vek: watch: at most 16 values at a time\n"},
+        {"watch", "vek: items is required (see vek watch --help)\n"},
+        {"watch Speed --interval soon", "vek: --interval: 'soon' is not a whole number of 0 or more (see vek watch --help)\n"},
+        {"watch Speed --count -1", "vek: --count: '-1' is not a whole number of 0 or more (see vek watch --help)\n"},
+        {"watch Speed --every 5", "vek: The following argument was not expected: --every (see vek watch --help)\n"},
+        {seventeen.c_str(), "vek: items: At Most 16 required but received 17 (see vek watch --help)\n"},
         {"watch Nope --count 1", "vek: watch: no definition named 'Nope'\n"},
         {"watch 1999 --count 1", "vek: watch: no definition numbered 1999\n"},
     };

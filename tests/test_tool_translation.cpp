@@ -34,7 +34,7 @@ TEST_F(ToolTranslation, CatalogTranslatesTheProgressTextsAndSkipsCommentsAndBlan
         "\n"
         "Downloading parameters definition\tDefinitionen\\\\laden\r\n"
         "Parameter lists validated!\tListen gepr\xC3\xBC" "ft\n");
-    const ToolRun run = RunTool("defs --lang \"" + catalog + "\"");
+    const ToolRun run = RunTool("defs --progress --lang \"" + catalog + "\"");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(Contains(run.output, "Definitionen\\laden (100%)")) << run.output;
     EXPECT_TRUE(Contains(run.output, "Listen gepr\xC3\xBC" "ft")) << run.output;
@@ -44,7 +44,7 @@ TEST_F(ToolTranslation, CatalogTranslatesTheProgressTextsAndSkipsCommentsAndBlan
 }
 
 TEST_F(ToolTranslation, GermanSampleCatalogLoads) {
-    const ToolRun run = RunTool("defs --lang \"" VEK_TEST_SOURCE_DIR "/tools/vek/lang/de.txt\"");
+    const ToolRun run = RunTool("defs --progress --lang \"" VEK_TEST_SOURCE_DIR "/tools/vek/lang/de.txt\"");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_TRUE(Contains(run.output, "Parameterdefinitionen werden geladen (100%)")) << run.output;
 }

@@ -4,6 +4,8 @@
 #include "support/ToolRun.hpp"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -36,41 +38,60 @@ TEST_F(VekTool, InfoShowsTheBootLoader) {
     EXPECT_TRUE(HasLine(run.output, "  Features             0x0002 (error memory kind 2)")) << run.output;
 }
 
-TEST_F(VekTool, FailuresEndWithOneLineAndANonZeroStatus) {
-    const char* const cases[][2] = {
-        {"info --profile nope", "vek: unknown simulator profile 'nope'"},
-        {"info --baud fast", "vek: invalid baud rate 'fast'\n"},
-        {"info --port", "vek: option --port needs a value\n"},
-        {"frobnicate", "vek: unknown command 'frobnicate' (see vek --help)\n"},
-        {"info extra", "vek: info takes no arguments\n"},
+TEST_F(VekTool, FailuresEndWithOneLineAndTheirExitStatus) {
+    struct Case {
+        const char* arguments;
+        int exitCode;  // 1 failed, 2 usage, 3 no connection
+        const char* message;
     };
-    for (const auto& [arguments, message] : cases) {
-        const ToolRun run = RunTool(arguments);
-        EXPECT_NE(run.status, 0) << arguments;
-        EXPECT_EQ(run.output.rfind(message, 0), 0u) << arguments << ": " << run.output;
-        EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << arguments << ": " << run.output;
+    const Case cases[] = {
+        {"info --profile nope", 2, "vek: unknown simulator profile 'nope'"},
+        {"info --baud fast", 2, "vek: --baud: Value fast not in range 1 to 4294967295 (see vek info --help)\n"},
+        {"info --port", 2, "vek: --port: 1 required NAME missing (see vek info --help)\n"},
+        {"frobnicate", 2, "vek: unknown command 'frobnicate' (see vek --help)\n"},
+        {"info extra", 2, "vek: The following argument was not expected: extra (see vek info --help)\n"},
+        {"--port /nonexistent/tty info", 3,
+         "vek: connecting to the governor on /nonexistent/tty at 9600 baud failed: Win32 [2] CreateFile: No such file "
+         "or directory; Failed to open port at 300 bauds\n"},
+        // A file name that is not UTF-8 (Latin-1 "café") is refused, not turned into another name.
+        {"save caf\xE9.prm", 1, "vek: 'caf\\xE9.prm' is not UTF-8 text\n"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = RunTool(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments;
+        EXPECT_EQ(run.output.rfind(c.message, 0), 0u) << c.arguments << ": " << run.output;
+        EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << c.arguments << ": " << run.output;
     }
 }
 
-TEST_F(VekTool, HelpListsTheCommandsAndOptions) {
+TEST_F(VekTool, HelpListsTheCommandsTheSharedOptionsAndTheExitStatuses) {
     const ToolRun run = RunTool("--help");
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.output.find("  info "), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("--profile NAME"), std::string::npos) << run.output;
-    // A long synopsis moves its summary to the next line, under the column.
-    EXPECT_NE(run.output.find("  watch ID|NAME... [--interval MS] [--count N]\n"
-                              "                         sample up to 16 values"),
-              std::string::npos)
-        << run.output;
+    for (const char* text : {"\n  info ", "\n  diff ", "\n  cache ", "\n  --profile NAME=default ", "\n  --json ",
+                             "\n  -q,--quiet ", "\n  --no-cache ", "\n  3  no connection to the governor\n"}) {
+        EXPECT_NE(run.output.find(text), std::string::npos) << text << " in " << run.output;
+    }
 }
 
-TEST_F(VekTool, CommandHelpShowsThatCommandAlone) {
-    const ToolRun run = RunTool("page --help");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output.rfind("usage: vek page [N] [--port NAME]", 0), 0u) << run.output;
-    EXPECT_NE(run.output.find("\nshow the active parameter page, or activate page N\n"), std::string::npos)
-        << run.output;
-    EXPECT_EQ(run.output.find("click-test"), std::string::npos) << run.output;
+TEST_F(VekTool, EachCommandsHelpDocumentsEveryOptionWithItsDefault) {
+    const std::pair<const char*, std::vector<const char*>> commands[] = {
+        {"load", {"--tolerant", "--measurements", "--yes"}},
+        {"watch", {"--interval MS=500", "--count N=0"}},
+        {"errors", {"--memory", "--ack W1 W2", "--erase", "--configure-args ID|NAME"}},
+        {"rawdump", {"--values", "Without --values no value is read"}},
+        {"get", {"--raw"}},
+        {"defs", {"--name TEXT", "--similar TEXT", "--threshold P:UINT in [0 - 100]=70", "--kind KIND"}},
+        {"firmware", {"--yes"}},
+    };
+    for (const auto& [command, options] : commands) {
+        const ToolRun run = RunTool(std::string(command) + " --help");
+        EXPECT_EQ(run.status, 0);
+        EXPECT_NE(run.output.find(std::string("Usage: vek ") + command + " "), std::string::npos) << run.output;
+        for (const char* option : options) {
+            EXPECT_NE(run.output.find(option), std::string::npos) << command << ": " << option << " in " << run.output;
+        }
+        EXPECT_EQ(run.output.find("click-test"), std::string::npos) << run.output;
+    }
 }
 
 }  // namespace

@@ -53,12 +53,14 @@ void FormatVersion(const ParDef& def, double value, Char* text, std::size_t capa
 
 // A negative value that rounds to zero at the shown decimals ("-0", "-0.0")
 // is zero, and zero has no sign.
-void DropSignOfZero(Char* text) {
-    if (text[0] != u'-') return;
-    for (const Char* c = text + 1; *c; ++c) {
-        if (*c != u'0' && *c != u'.') return;
+// text[capacity] holds what Format wrote: nothing at all when capacity is 0.
+void DropSignOfZero(Char* text, std::size_t capacity) {
+    if (capacity == 0 || text[0] != u'-') return;
+    std::size_t length = 1;
+    for (; length < capacity && text[length]; ++length) {
+        if (text[length] != u'0' && text[length] != u'.') return;
     }
-    std::char_traits<Char>::move(text, text + 1, std::char_traits<Char>::length(text));
+    std::char_traits<Char>::move(text, text + 1, length);
 }
 
 void FormatOrdinary(const ParDef& def, double value, Char* text, std::size_t capacity) {
@@ -71,7 +73,7 @@ void FormatOrdinary(const ParDef& def, double value, Char* text, std::size_t cap
     Char format[kFormatTemplateCapacity];
     Format(format, kFormatTemplateCapacity, u"%%0.%uf", Decimals(def.Format));
     Format(text, capacity, format, value);
-    DropSignOfZero(text);
+    DropSignOfZero(text, capacity);
 }
 
 }  // namespace

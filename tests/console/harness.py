@@ -51,7 +51,8 @@ class Console:
     """`vek ui --no-browser` on a free port; api() talks to it with the token."""
 
     def __init__(self, *arguments):
-        self.process = subprocess.Popen([VEK, 'ui', '--no-browser', '--listen', '127.0.0.1:0', *arguments],
+        listen = [] if '--listen' in arguments else ['--listen', '127.0.0.1:0']
+        self.process = subprocess.Popen([VEK, 'ui', '--no-browser', *listen, *arguments],
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         self.line = self.process.stdout.readline()
         match = re.search(r'(http://(\S+?)/)\?token=(\w+)', self.line)

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <utility>
 #include <thread>
 
 extern char** environ;
@@ -31,6 +33,7 @@ constexpr const char* kVekgov = "";
 constexpr const char* kRateLine = "- host rate ";
 constexpr int kStartAttempts = 100;
 constexpr auto kStartPause = std::chrono::milliseconds(50);
+constexpr int kEndAttempts = 40;
 
 // A TCP port on the loopback address that nobody listens on right now.
 unsigned FreeLoopbackPort() {
@@ -45,20 +48,52 @@ unsigned FreeLoopbackPort() {
     return ntohs(address.sin_port);
 }
 
+// Starts the program with the default signal handling, whatever this
+// process blocks or ignores, so that it ends when asked to.
 pid_t Spawn(const std::vector<std::string>& words) {
     std::vector<char*> argv;
     for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    if (posix_spawn(&pid, argv[0], nullptr, &attributes, argv.data(), environ) != 0) pid = -1;
+    posix_spawnattr_destroy(&attributes);
     return pid;
 }
 
+// Asks the program to end, and makes it end when it does not within a while.
 void End(pid_t& pid) {
     if (pid <= 0) return;
     kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
+    for (int i = 0; i < kEndAttempts && waitpid(pid, nullptr, WNOHANG) == 0; ++i) {
+        std::this_thread::sleep_for(kStartPause);
+    }
+    if (waitpid(pid, nullptr, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
     pid = -1;
+}
+
+// The governor's ser2net configuration with its port and device filled in.
+std::string Ser2netConfig(unsigned port, const std::string& device) {
+    std::ifstream in(VEK_TEST_SOURCE_DIR "/tests/ser2net/governor.yaml");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const auto& [mark, value] : {std::pair<std::string, std::string>{"@PORT@", std::to_string(port)},
+                                      {"@DEVICE@", device}}) {
+        for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value.size())) {
+            text.replace(at, mark.size(), value);
+        }
+    }
+    return text;
 }
 
 bool Listening(unsigned port) {
@@ -108,9 +143,7 @@ NetworkLine::NetworkLine() : server_(std::make_unique<Server>()) {
     }
     server_->port = FreeLoopbackPort();
     server_->config = (server_->dir / "ser2net.yaml").string();
-    std::ofstream(server_->config) << "connection: &governor\n"
-                                   << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << server_->port << "\n"
-                                   << "  connector: serialdev," << server_->link << ",9600n81,local\n";
+    std::ofstream(server_->config) << Ser2netConfig(server_->port, server_->link);
     if (!StartServer()) {
         unavailable_ = "ser2net did not start";
         return;

@@ -14,22 +14,22 @@
 #include <string>
 #include <vector>
 
-#include "Command.hpp"
 #include "DefinitionDownload.hpp"
+#include "DefinitionKinds.hpp"
 #include "ErrorsCommand.hpp"
+#include "JsonOut.hpp"
+#include "Output.hpp"
 #include "Session.hpp"
 #include "TextOut.hpp"
 #include "ToolError.hpp"
+#include "ValueFormat.hpp"
+
 #include "VekLib.h"
 
 namespace vektool {
 
 namespace {
 
-constexpr const char* kMemory = "--memory";
-constexpr const char* kAcknowledge = "--ack";
-constexpr const char* kErase = "--erase";
-constexpr const char* kConfigureArgs = "--configure-args";
 constexpr const char* kNoArgs = "none";
 
 // What the device record says about the memory.
@@ -42,14 +42,12 @@ constexpr uint16_t kFormatWithWords = 1;
 constexpr uint16_t kFormatWithTwoSets = 3;
 constexpr std::size_t kEntryArgs = 16;
 
-constexpr uint32_t kAllKinds = 0xFF;
-constexpr uint16_t kValueTextCapacity = 64;
 constexpr uint32_t kSecondsPerHour = 3600;
 constexpr uint32_t kSecondsPerMinute = 60;
 
 template <class... Args>
 std::string Printf(const char* format, Args... args) {
-    char text[128];
+    char text[512];
     std::snprintf(text, sizeof text, format, args...);
     return text;
 }
@@ -84,13 +82,8 @@ std::string NameOf(uint32_t id) {
 std::string ValueText(uint32_t id, uint16_t raw) {
     const ParDef* def = VekGetParDef(id);
     double real = 0;
-    VekChar text[kValueTextCapacity] = {};
-    if (!def || !VekConvertToRealValue(id, raw, &real) ||
-        !VekFormatValue(id, real, text, kValueTextCapacity)) {
-        return std::to_string(raw);
-    }
-    const std::string unit = ToUtf8(def->Unit);
-    return ToUtf8(text) + (unit.empty() ? "" : " " + unit);
+    if (!def || !VekConvertToRealValue(id, raw, &real)) return std::to_string(raw);
+    return WithUnit(RealValueText(id, real), *def);
 }
 
 // What the extended records carry besides the number and the times.
@@ -133,85 +126,143 @@ std::string ArgumentTexts(const RecordShape& shape, const uint16_t* values) {
     return text.empty() ? "-" : text;
 }
 
-void PrintRecords() {
-    const RecordShape shape;
+// The record's argument set (packed: copied out before use).
+std::vector<uint16_t> ArgumentSet(const ErrorEntry& entry, std::size_t offset) {
+    uint16_t values[kEntryArgs];
+    std::memcpy(values, reinterpret_cast<const uint8_t*>(&entry) + offset, sizeof values);
+    return {values, values + kEntryArgs};
+}
+
+Json ArgumentsJson(const RecordShape& shape, const std::vector<uint16_t>& values) {
+    Json arguments = Json::array();
+    for (std::size_t i = 0; i < shape.argIds.size(); ++i) {
+        const uint32_t id = shape.argIds[i];
+        double real = 0;
+        const bool hasReal = VekGetParDef(id) && VekConvertToRealValue(id, values[i], &real);
+        arguments.push_back({{"number", id},
+                             {"name", NameOf(id)},
+                             {"raw", values[i]},
+                             {"value", hasReal ? Json(real) : Json(nullptr)},
+                             {"text", ValueText(id, values[i])}});
+    }
+    return arguments;
+}
+
+Json RecordsJson(const RecordShape& shape) {
+    Json records = Json::array();
+    for (uint32_t i = 0; i < VekGetErrorEntriesNum(); ++i) {
+        const ErrorEntry& entry = *VekGetErrorEntryByIndex(i);
+        Json record = {{"number", +entry.Id},
+                       {"name", NameOf(entry.Id)},
+                       {"firstSeconds", +entry.Time1},
+                       {"lastSeconds", +entry.Time2},
+                       {"count", +entry.Count}};
+        if (shape.HasWords()) {
+            Json words = {+entry.Word1};
+            if (shape.word2) words.push_back(+entry.Word2);
+            if (shape.HasTwoSets()) words.insert(words.end(), {+entry.Word3, +entry.Word4});
+            record["words"] = words;
+        }
+        record["arguments"] = ArgumentsJson(shape, ArgumentSet(entry, offsetof(ErrorEntry, Args)));
+        if (shape.HasLastArgs()) {
+            record["lastArguments"] = ArgumentsJson(shape, ArgumentSet(entry, offsetof(ErrorEntry, Args2)));
+        }
+        records.push_back(record);
+    }
+    Json recorded = Json::array();
+    for (uint32_t id : shape.argIds) recorded.push_back({{"number", id}, {"name", NameOf(id)}});
+    return {{"kind", "records"}, {"format", shape.format}, {"recordedArguments", recorded}, {"records", records}};
+}
+
+void PrintRecords(const RecordShape& shape) {
     const uint32_t count = VekGetErrorEntriesNum();
-    std::printf("%u record%s, format %u\n", count, count == 1 ? "" : "s", shape.format);
+    PrintResult(Printf("%u record%s, format %u", count, count == 1 ? "" : "s", shape.format));
     std::string recorded;
     for (uint32_t id : shape.argIds)
         recorded += (recorded.empty() ? "" : ", ") + NameOf(id) + " (" + std::to_string(id) + ")";
-    std::printf("Recorded arguments: %s\n", recorded.empty() ? "none" : recorded.c_str());
+    PrintResult("Recorded arguments: " + (recorded.empty() ? std::string("none") : recorded));
     if (count == 0) return;
-    std::printf("%6s  %-24s %11s %11s %5s  %-19s %s\n", "Number", "Name", "First", "Last", "Count", "Words",
-                "Arguments");
+    PrintResult(Printf("%6s  %-24s %11s %11s %5s  %-19s %s", "Number", "Name", "First", "Last", "Count", "Words",
+                       "Arguments"));
     for (uint32_t i = 0; i < count; ++i) {
         const ErrorEntry& entry = *VekGetErrorEntryByIndex(i);
-        // The entry is packed: copy the argument sets out before using them.
-        const auto* bytes = reinterpret_cast<const uint8_t*>(&entry);
-        uint16_t args[kEntryArgs];
-        uint16_t lastArgs[kEntryArgs];
-        std::memcpy(args, bytes + offsetof(ErrorEntry, Args), sizeof args);
-        std::memcpy(lastArgs, bytes + offsetof(ErrorEntry, Args2), sizeof lastArgs);
-        std::printf("%6u  %-24s %11s %11s %5u  %-19s %s\n", entry.Id, NameOf(entry.Id).c_str(),
-                    HoursMinutesSeconds(entry.Time1).c_str(), HoursMinutesSeconds(entry.Time2).c_str(),
-                    static_cast<unsigned>(entry.Count), Words(shape, entry).c_str(),
-                    ArgumentTexts(shape, args).c_str());
-        if (shape.HasLastArgs()) std::printf("%85s %s\n", "last:", ArgumentTexts(shape, lastArgs).c_str());
+        PrintResult(Printf("%6u  %-24s %11s %11s %5u  %-19s ", entry.Id, NameOf(entry.Id).c_str(),
+                           HoursMinutesSeconds(entry.Time1).c_str(), HoursMinutesSeconds(entry.Time2).c_str(),
+                           static_cast<unsigned>(entry.Count), Words(shape, entry).c_str()) +
+                    ArgumentTexts(shape, ArgumentSet(entry, offsetof(ErrorEntry, Args)).data()));
+        if (shape.HasLastArgs()) {
+            PrintResult(Printf("%85s ", "last:") +
+                        ArgumentTexts(shape, ArgumentSet(entry, offsetof(ErrorEntry, Args2)).data()));
+        }
     }
 }
 
 // A basic memory is the words of the error definitions: 0 none.
+Json BasicErrorsJson() {
+    Json errors = Json::array();
+    for (uint32_t i = 0; i < VekGetErrorEntriesNum(); ++i) {
+        const uint32_t id = VekGetErrorEntryByIndex(i)->Id;
+        errors.push_back({{"number", id}, {"name", NameOf(id)}, {"word", +VekGetParDef(id)->RawValue}});
+    }
+    return {{"kind", "basic"}, {"errors", errors}};
+}
+
 void PrintBasicErrors() {
     const uint32_t count = VekGetErrorEntriesNum();
-    std::printf("%u error%s in the basic error memory\n", count, count == 1 ? "" : "s");
+    PrintResult(Printf("%u error%s in the basic error memory", count, count == 1 ? "" : "s"));
     if (count == 0) return;
-    std::printf("%6s  %-24s %5s\n", "Number", "Name", "Word");
+    PrintResult(Printf("%6s  %-24s %5s", "Number", "Name", "Word"));
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t id = VekGetErrorEntryByIndex(i)->Id;
-        std::printf("%6u  %-24s %5u\n", id, NameOf(id).c_str(),
-                    static_cast<unsigned>(VekGetParDef(id)->RawValue));
+        PrintResult(Printf("%6u  %-24s %5u", id, NameOf(id).c_str(), static_cast<unsigned>(VekGetParDef(id)->RawValue)));
     }
 }
 
 void ShowMemory(Session& session) {
     ConnectWithDefinitions(session);
-    if (!VekReadErrorMemory()) throw ToolError("the error memory could not be read (see --log FILE)");
-    std::printf("Error memory of the %s: ", session.Describe().c_str());
-    if ((VekGetVekStruct()->Features & kErrorMemoryKindMask) > kLastBasicKind) {
-        PrintRecords();
+    if (VekInBootstrapMode()) {
+        throw ToolError("errors: the " + session.Describe() + " is in its boot loader, where it keeps no error memory");
+    }
+    session.Require("reading the error memory", [] { return VekReadErrorMemory() != 0; });
+    const bool records = (VekGetVekStruct()->Features & kErrorMemoryKindMask) > kLastBasicKind;
+    const RecordShape shape;
+    if (JsonWanted()) {
+        Json memory = records ? RecordsJson(shape) : BasicErrorsJson();
+        memory["connection"] = session.Describe();
+        PrintJson(memory);
+        return;
+    }
+    const std::string title = "Error memory of the " + session.Describe() + ": ";
+    // The title and the first line of the listing share a line.
+    std::fputs(title.c_str(), stdout);
+    if (records) {
+        PrintRecords(shape);
     } else {
         PrintBasicErrors();
     }
 }
 
-void Acknowledge(Session& session, const Arguments& words) {
-    if (words.size() != 2) throw ToolError("errors: --ack takes two words (W1 W2)");
+void Acknowledge(Session& session, const std::vector<std::string>& words) {
     const uint32_t word1 = ParseNumber(words[0], UINT16_MAX);
     const uint32_t word2 = ParseNumber(words[1], UINT16_MAX);
     session.Connect();
-    if (!VekAcknowledgeErrorMemoryItem(word1, word2)) {
-        throw ToolError("the governor did not acknowledge (status " + std::to_string(VekGetLastError()) +
-                        ", see --log FILE)");
-    }
-    std::printf("Acknowledged %u %u\n", word1, word2);
+    session.Require("acknowledging " + words[0] + " " + words[1],
+                    [&] { return VekAcknowledgeErrorMemoryItem(word1, word2) != 0; });
+    PrintResult(Printf("Acknowledged %u %u", word1, word2));
 }
 
-void Erase(Session& session, const Arguments& rest) {
-    if (!rest.empty()) throw ToolError("errors: --erase takes no arguments");
+void Erase(Session& session) {
     session.Connect();
-    if (!VekEraseErrorMemory()) {
-        throw ToolError("the error memory was not erased (status " + std::to_string(VekGetLastError()) +
-                        ", see --log FILE)");
-    }
-    std::printf("Error memory erased\n");
+    session.Require("erasing the error memory", [] { return VekEraseErrorMemory() != 0; });
+    PrintResult("Error memory erased");
 }
 
 // Numbers, or names of downloaded definitions; "none" records no arguments.
-void ConfigureArgs(Session& session, const Arguments& items) {
+void ConfigureArgs(Session& session, const std::vector<std::string>& items) {
     ConnectWithDefinitions(session);
     const bool none = items.size() == 1 && items.front() == kNoArgs;
     std::vector<int32_t> ids;
-    for (const std::string& item : none ? Arguments{} : items) {
+    for (const std::string& item : none ? std::vector<std::string>{} : items) {
         if (IsNumber(item)) {
             ids.push_back(static_cast<int32_t>(ParseNumber(item, INT32_MAX)));
             continue;
@@ -220,35 +271,31 @@ void ConfigureArgs(Session& session, const Arguments& items) {
         if (!def) throw ToolError("errors: no definition named '" + item + "'");
         ids.push_back(static_cast<int32_t>(def->Id));
     }
-    if (!VekConfigureErrorMemoryArgs(static_cast<int32_t>(ids.size()), ids.data())) {
-        throw ToolError("the error memory arguments were not configured (see --log FILE)");
-    }
+    session.Require("configuring the error memory arguments", [&ids] {
+        return VekConfigureErrorMemoryArgs(static_cast<int32_t>(ids.size()), ids.data()) != 0;
+    });
     std::string names;
     for (int32_t id : ids) names += (names.empty() ? "" : ", ") + NameOf(static_cast<uint32_t>(id));
-    std::printf("Recorded arguments: %s\n", names.empty() ? "none" : names.c_str());
+    PrintResult("Recorded arguments: " + (names.empty() ? std::string("none") : names));
 }
 
-int RunErrorMemory(Session& session, const Arguments& arguments) {
-    const std::string& operation = arguments.front();
-    const Arguments rest(arguments.begin() + 1, arguments.end());
-    if (operation == kMemory) {
-        if (!rest.empty()) throw ToolError("errors: --memory takes no arguments");
+}  // namespace
+
+bool WantsErrorMemory(const ErrorsOptions& options) {
+    return options.memory || !options.acknowledge.empty() || options.erase || !options.configureArgs.empty();
+}
+
+int RunErrorMemory(Session& session, const ErrorsOptions& options) {
+    if (options.memory) {
         ShowMemory(session);
-    } else if (operation == kAcknowledge) {
-        Acknowledge(session, rest);
-    } else if (operation == kErase) {
-        Erase(session, rest);
-    } else if (operation == kConfigureArgs) {
-        ConfigureArgs(session, rest);
+    } else if (!options.acknowledge.empty()) {
+        Acknowledge(session, options.acknowledge);
+    } else if (options.erase) {
+        Erase(session);
     } else {
-        throw ToolError("errors: use one of --memory, --ack W1 W2, --erase, --configure-args ID...");
+        ConfigureArgs(session, options.configureArgs);
     }
     return 0;
 }
-
-[[maybe_unused]] const bool installed =
-    AddErrorsExtension({{kMemory, kAcknowledge, kErase, kConfigureArgs}, RunErrorMemory});
-
-}  // namespace
 
 }  // namespace vektool

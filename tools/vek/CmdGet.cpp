@@ -3,12 +3,17 @@
 #include "Command.hpp"
 #include "DefinitionDownload.hpp"
 #include "DefinitionLookup.hpp"
-#include "TextOut.hpp"
+#include "JsonOut.hpp"
+#include "Output.hpp"
+#include "Session.hpp"
 #include "ToolError.hpp"
+#include "ValueFormat.hpp"
 
+#include "CLI/CLI.hpp"
 #include "VekLib.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,27 +21,10 @@ namespace vektool {
 
 namespace {
 
-constexpr uint16_t kValueTextCapacity = 64;
-
 struct GetOptions {
     std::vector<std::string> items;
     bool raw = false;
 };
-
-GetOptions ParseGetOptions(const Arguments& arguments) {
-    GetOptions options;
-    for (const std::string& word : arguments) {
-        if (word == "--raw") {
-            options.raw = true;
-        } else if (word.rfind("--", 0) == 0) {
-            throw ToolError("get: unknown argument '" + word + "'");
-        } else {
-            options.items.push_back(word);
-        }
-    }
-    if (options.items.empty()) throw ToolError("get: name at least one value (number or name)");
-    return options;
-}
 
 std::string Hex4(uint16_t word) {
     char text[8];
@@ -44,31 +32,34 @@ std::string Hex4(uint16_t word) {
     return text;
 }
 
-std::string RealText(const ParDef& def) {
-    VekChar text[kValueTextCapacity] = {};
-    if (!VekGetValue(def.Id, text, kValueTextCapacity)) {
-        throw ToolError("get: " + Describe(def) + " has no real value (see --log FILE)");
+int RunGet(Session& session, const GetOptions& options) {
+    ConnectWithDefinitions(session);
+    Json values = Json::array();
+    for (const std::string& item : options.items) {
+        const ParDef& def = FindDefinition("get", item);
+        session.Require("reading " + Describe(def), [&def] { return VekReadRawValue(def.Id) != 0; });
+        if (JsonWanted()) {
+            values.push_back(StoredValueJson(def));
+            continue;
+        }
+        const std::string value = options.raw ? Hex4(def.RawValue) + " (" + std::to_string(def.RawValue) + ")"
+                                              : WithUnit(StoredValueText(def), def);
+        PrintResult(Describe(def) + " = " + value);
     }
-    const std::string unit = ToUtf8(def.Unit);
-    return ToUtf8(text) + (unit.empty() ? "" : " " + unit);
+    if (JsonWanted()) PrintJson({{"values", values}});
+    return 0;
 }
 
 }  // namespace
 
-int RunGet(Session& session, const Arguments& arguments) {
-    const GetOptions options = ParseGetOptions(arguments);
-    ConnectWithDefinitions(session);
-    for (const std::string& item : options.items) {
-        const ParDef& def = FindDefinition("get", item);
-        if (!VekReadRawValue(def.Id)) {
-            throw ToolError("get: the governor did not give " + Describe(def) + " (status " +
-                            Hex4(static_cast<uint16_t>(VekGetLastError())) + ", see --log FILE)");
-        }
-        const std::string value =
-            options.raw ? Hex4(def.RawValue) + " (" + std::to_string(def.RawValue) + ")" : RealText(def);
-        std::printf("%s = %s\n", Describe(def).c_str(), value.c_str());
-    }
-    return 0;
+void AddGet(CommandSet& commands) {
+    auto options = std::make_shared<GetOptions>();
+    CLI::App& command = commands.Add("get", "read values and show them with their unit (or as raw words)",
+                                     [options](Session& session) { return RunGet(session, *options); });
+    command.add_option("items", options->items, "numbers or names (any case) of the values to read")
+        ->type_name("ID|NAME")
+        ->required();
+    command.add_flag("--raw", options->raw, "show the raw words, hexadecimal and decimal, instead of real values");
 }
 
 }  // namespace vektool

@@ -1,19 +1,22 @@
-// vek load FILE [--tolerant] [--measurements] [--yes]: load a parameter file
-// into the governor. With --tolerant, lines whose number and name do not
-// match are matched by name once the user agrees; the question is asked at
-// the terminal, answered yes by --yes, and no when there is no terminal.
+// vek load FILE: load a parameter file into the governor. The library writes
+// every value it holds, so the governor's values are read first: a
+// parameter the file does not name keeps its value. With --tolerant, lines
+// whose number and name do not match are matched by name once the user
+// agrees; the question is asked at the terminal, answered yes by --yes, and
+// no when there is no terminal.
 #include "Command.hpp"
 #include "DefinitionDownload.hpp"
+#include "GovernorValues.hpp"
+#include "Output.hpp"
 #include "Session.hpp"
 #include "Terminal.hpp"
 #include "TextOut.hpp"
-#include "ToolError.hpp"
 
+#include "CLI/CLI.hpp"
 #include "VekLib.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <optional>
+#include <memory>
 #include <string>
 
 namespace vektool {
@@ -27,31 +30,8 @@ struct LoadOptions {
     bool yes = false;
 };
 
-LoadOptions ParseLoadOptions(const Arguments& arguments) {
-    LoadOptions options;
-    std::optional<std::string> file;
-    for (const std::string& word : arguments) {
-        if (word == "--tolerant") {
-            options.tolerant = true;
-        } else if (word == "--measurements") {
-            options.measurements = true;
-        } else if (word == "--yes") {
-            options.yes = true;
-        } else if (word.rfind("--", 0) == 0) {
-            throw ToolError("load: unknown argument '" + word + "'");
-        } else if (file) {
-            throw ToolError("load takes one file");
-        } else {
-            file = word;
-        }
-    }
-    if (!file) throw ToolError("load needs a file: load FILE [--tolerant] [--measurements] [--yes]");
-    options.file = *file;
-    return options;
-}
-
 // The question's line breaks are LF CR pairs; the terminal needs only the LF.
-std::string WithoutCarriageReturns(std::string text) {
+std::string WithoutCarriageReturns(const std::string& text) {
     std::string cleaned;
     for (char c : text) {
         if (c != '\r') cleaned += c;
@@ -66,29 +46,44 @@ int32_t VEK_CALL AnswerMergeQuestion(void*, const VekChar* text) {
     const std::string question = WithoutCarriageReturns(ToUtf8(text, SIZE_MAX));
     if (answerYes) return 1;
     if (!IsTerminal(stdin)) {
-        std::fprintf(stderr, "%s\nNo terminal to answer on: no (--yes answers yes).\n", question.c_str());
+        Note(question + "\nNo terminal to answer on: no (--yes answers yes).");
         return 0;
     }
     return AskYesNo(question) ? 1 : 0;
 }
 
-void VEK_CALL ShowError(void*, const VekChar* text) {
-    std::fprintf(stderr, "%s\n", ToUtf8(text, SIZE_MAX).c_str());
+int RunLoad(Session& session, const LoadOptions& options) {
+    const std::u16string path = FromUtf8(options.file);
+    ConnectWithDefinitions(session);
+    ReadWritableValues(session);
+    answerYes = options.yes;
+    VekSetCallback(VEK_CALLBACK_QUESTION, reinterpret_cast<VekCallback>(AnswerMergeQuestion));
+    session.Require("load " + options.file, [&] {
+        return VekUploadPrmFileExt(AsVekText(path), options.measurements ? 1 : 0, options.tolerant ? 1 : 0) != 0;
+    });
+    PrintResult("Loaded " + options.file + " into the " + session.Describe());
+    return 0;
 }
 
 }  // namespace
 
-int RunLoad(Session& session, const Arguments& arguments) {
-    const LoadOptions options = ParseLoadOptions(arguments);
-    ConnectWithDefinitions(session);
-    answerYes = options.yes;
-    VekSetCallback(VEK_CALLBACK_QUESTION, reinterpret_cast<VekCallback>(AnswerMergeQuestion));
-    VekSetCallback(VEK_CALLBACK_ERROR, reinterpret_cast<VekCallback>(ShowError));
-    const int32_t loaded = VekUploadPrmFileExt(AsVekText(FromUtf8(options.file)), options.measurements ? 1 : 0,
-                                               options.tolerant ? 1 : 0);
-    if (!loaded) throw ToolError("cannot load " + options.file + " (see --log FILE)");
-    std::printf("Loaded %s into the %s\n", options.file.c_str(), session.Describe().c_str());
-    return 0;
+void AddLoad(CommandSet& commands) {
+    auto options = std::make_shared<LoadOptions>();
+    CLI::App& command = commands.Add(
+        "load", "load a parameter file into the governor",
+        "All or nothing: a file with one bad line changes nothing. The governor's values are read first, so\n"
+        "that a parameter the file does not name keeps its value.",
+        [options](Session& session) { return RunLoad(session, *options); });
+    command.add_option("file", options->file, "the parameter file (as vek save writes it)")
+        ->type_name("FILE")
+        ->required();
+    command.add_flag("--tolerant", options->tolerant,
+                     "accept a file of other versions and match lines whose number and name disagree by their "
+                     "name, after asking; lines of unknown names are skipped");
+    command.add_flag("--measurements", options->measurements,
+                     "also check the file's measurement lines against their definitions (skipped by "
+                     "default; measurements are never written)");
+    command.add_flag("--yes", options->yes, "answer yes to the --tolerant question (no terminal answers no)");
 }
 
 }  // namespace vektool

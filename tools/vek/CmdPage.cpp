@@ -1,49 +1,55 @@
 // vek page [N]: show the governor's active parameter page, or activate page N.
 #include "Command.hpp"
+#include "Output.hpp"
 #include "Session.hpp"
 #include "ToolError.hpp"
 
+#include "CLI/CLI.hpp"
 #include "VekLib.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace vektool {
 
 namespace {
 
-uint16_t ParsePage(const std::string& text) {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long value = std::strtoul(text.c_str(), &end, 10);
-    if (text.empty() || text[0] == '-' || *end != 0 || errno == ERANGE || value > UINT16_MAX) {
-        throw ToolError("invalid page '" + text + "' (0 to 65535)");
+int RunPage(Session& session, const std::optional<uint16_t>& page) {
+    session.Connect();
+    if (!VekParamPagesFeatureAvailable()) {
+        if (page) throw ToolError("the " + session.Describe() + " has no parameter pages");
+        PrintResult("The " + session.Describe() + " has no parameter pages");
+        return 0;
     }
-    return static_cast<uint16_t>(value);
+    if (page) {
+        session.Require("activating page " + std::to_string(*page),
+                        [&page] { return VekActivateParamPage(*page) != 0; });
+    }
+    int32_t active = 0;
+    session.Require("reading the active page", [&active] { return VekGetActiveParamPage(&active) != 0; });
+    PrintResult("Active parameter page: " + std::to_string(active));
+    return 0;
 }
 
 }  // namespace
 
-int RunPage(Session& session, const Arguments& arguments) {
-    if (arguments.size() > 1) throw ToolError("page takes at most one page number");
-    const bool activate = arguments.size() == 1;
-    const uint16_t page = activate ? ParsePage(arguments.front()) : 0;
-    session.Connect();
-    if (!VekParamPagesFeatureAvailable()) {
-        if (activate) throw ToolError("the " + session.Describe() + " has no parameter pages");
-        std::printf("The %s has no parameter pages\n", session.Describe().c_str());
-        return 0;
-    }
-    if (activate && !VekActivateParamPage(page)) {
-        throw ToolError("activating page " + std::to_string(page) + " failed (see --log FILE)");
-    }
-    int32_t active = 0;
-    if (!VekGetActiveParamPage(&active)) throw ToolError("the active page could not be read (see --log FILE)");
-    std::printf("Active parameter page: %d\n", active);
-    return 0;
+void AddPage(CommandSet& commands) {
+    struct PageOptions {
+        uint32_t page = 0;
+        CLI::Option* given = nullptr;
+    };
+    auto options = std::make_shared<PageOptions>();
+    CLI::App& command = commands.Add("page", "show the active parameter page, or activate page N",
+                                     [options](Session& session) {
+                                         return RunPage(session, options->given->count() > 0
+                                                                     ? std::optional<uint16_t>(options->page)
+                                                                     : std::nullopt);
+                                     });
+    options->given = command.add_option("page", options->page, "the page to activate")
+                         ->type_name("N")
+                         ->check(CLI::Range(0u, static_cast<unsigned>(UINT16_MAX)));
 }
 
 }  // namespace vektool

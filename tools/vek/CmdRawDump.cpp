@@ -3,41 +3,53 @@
 // text too.
 #include "Command.hpp"
 #include "DefinitionDownload.hpp"
+#include "DefinitionKinds.hpp"
+#include "Output.hpp"
+#include "ProgressDisplay.hpp"
 #include "Session.hpp"
 #include "TextOut.hpp"
-#include "ToolError.hpp"
 
+#include "CLI/CLI.hpp"
 #include "VekLib.h"
 
-#include <cstdio>
-#include <optional>
+#include <memory>
+#include <string>
 
 namespace vektool {
 
-int RunRawDump(Session& session, const Arguments& arguments) {
-    std::optional<std::string> file;
-    bool withValues = false;
-    for (const std::string& word : arguments) {
-        if (word == "--values") {
-            withValues = true;
-        } else if (word.rfind("--", 0) == 0) {
-            throw ToolError("rawdump: unknown argument '" + word + "'");
-        } else if (file) {
-            throw ToolError("rawdump takes one file");
-        } else {
-            file = word;
-        }
-    }
-    if (!file) throw ToolError("rawdump needs a file: rawdump FILE [--values]");
+namespace {
 
+struct RawDumpOptions {
+    std::string file;
+    bool values = false;
+};
+
+int RunRawDump(Session& session, const RawDumpOptions& options) {
+    const std::u16string path = FromUtf8(options.file);
     ConnectWithDefinitions(session);
     // The listing is made from the values in memory: fresh ones are read first.
-    if (withValues && VekReadAllValues() != 0) throw ToolError("the value download failed (see --log FILE)");
-    if (!VekDownloadRawPrmFile(AsVekText(FromUtf8(*file)), withValues ? 1 : 0)) {
-        throw ToolError("cannot write " + *file + " (see --log FILE)");
+    if (options.values) {
+        ProgressDisplay progress;
+        session.Require("the value download", [] { return VekReadAllValues() == kGroupReadSucceeded; });
     }
-    std::printf("Wrote the raw data of the %s to %s\n", session.Describe().c_str(), file->c_str());
+    session.Require("rawdump " + options.file,
+                    [&] { return VekDownloadRawPrmFile(AsVekText(path), options.values ? 1 : 0) != 0; });
+    PrintResult("Wrote the raw data of the " + session.Describe() + " to " + options.file);
     return 0;
+}
+
+}  // namespace
+
+void AddRawDump(CommandSet& commands) {
+    auto options = std::make_shared<RawDumpOptions>();
+    CLI::App& command = commands.Add(
+        "rawdump", "write every definition's raw value to FILE (with --values also its text)",
+        "Lists every definition but the measurements. Without --values no value is read from the governor:\n"
+        "the raw values are those this run knows, 0 for each one it never read.",
+        [options](Session& session) { return RunRawDump(session, *options); });
+    command.add_option("file", options->file, "the listing to write")->type_name("FILE")->required();
+    command.add_flag("--values", options->values,
+                     "read all values from the governor first and list them as text too");
 }
 
 }  // namespace vektool

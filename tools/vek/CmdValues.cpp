@@ -2,70 +2,28 @@
 // showing how many have arrived, and lists them with their unit.
 #include "Command.hpp"
 #include "DefinitionDownload.hpp"
-#include "Terminal.hpp"
+#include "DefinitionKinds.hpp"
+#include "JsonOut.hpp"
+#include "Output.hpp"
+#include "ProgressDisplay.hpp"
+#include "Session.hpp"
 #include "TextOut.hpp"
-#include "ToolError.hpp"
+#include "ValueFormat.hpp"
 
+#include "CLI/CLI.hpp"
 #include "VekLib.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
-
 
 namespace vektool {
 
 namespace {
 
-constexpr uint16_t kValueTextCapacity = 64;
-constexpr uint32_t kKindPage = 10000;
-
-// The kinds of numbers (remainder of division by 10000) and their reads.
-struct ValueKind {
-    const char* name;
-    uint32_t first;
-    uint32_t last;
-    int32_t(VEK_CALL* read)(void);
-};
-constexpr ValueKind kValueKinds[] = {
-    {"parameters", 0, 1999, VekReadParameterValues},
-    {"measurements", 2000, 3999, VekReadMeasurementValues},
-    {"functions", 4000, 5999, VekReadFunctionValues},
-    {"curves", 6000, 9999, VekReadCurveValues},
-};
-
-const ValueKind* ParseValuesOptions(const Arguments& arguments) {
-    if (arguments.empty()) return nullptr;
-    if (arguments.size() != 2 || arguments[0] != "--kind") {
-        throw ToolError("values: unknown argument '" + arguments[0] + "' (values [--kind KIND])");
-    }
-    for (const ValueKind& kind : kValueKinds) {
-        if (arguments[1] == kind.name) return &kind;
-    }
-    throw ToolError("unknown kind '" + arguments[1] + "' (parameters, measurements, functions or curves)");
-}
-
-bool OfKind(const ParDef& def, const ValueKind* kind) {
-    const uint32_t remainder = def.Id % kKindPage;
-    return !kind || (remainder >= kind->first && remainder <= kind->last);
-}
-
-// The download's texts "... (N parameters loaded)": redrawn in place on a
-// terminal, one line each otherwise.
-void VEK_CALL ShowLoadedCount(void*, const VekChar* text, uint16_t) {
-    std::printf(IsTerminal(stdout) ? "\r%s\x1b[K" : "%s\n", ToUtf8(text, SIZE_MAX).c_str());
-    std::fflush(stdout);
-}
-
-class LoadedCountDisplay {
-public:
-    LoadedCountDisplay() { VekSetCallback(VEK_CALLBACK_PROGRESS, reinterpret_cast<VekCallback>(ShowLoadedCount)); }
-    ~LoadedCountDisplay() {
-        VekSetCallback(VEK_CALLBACK_PROGRESS, nullptr);
-        if (IsTerminal(stdout)) std::fputc('\n', stdout);
-    }
-    LoadedCountDisplay(const LoadedCountDisplay&) = delete;
-    LoadedCountDisplay& operator=(const LoadedCountDisplay&) = delete;
+struct ValuesOptions {
+    std::string kind;
 };
 
 // One row of the listing, without blanks at its end.
@@ -75,34 +33,48 @@ void PrintRow(const std::string& number, const std::string& name, const std::str
                   unit.c_str());
     std::string row = line;
     row.erase(row.find_last_not_of(' ') + 1);
-    std::printf("%s\n", row.c_str());
+    PrintResult(row);
+}
+
+int RunValues(Session& session, const ValuesOptions& options) {
+    const DefinitionKind* kind = KindNamed(options.kind);
+    ConnectWithDefinitions(session);
+    {
+        ProgressDisplay progress;
+        session.Require("the value download", [kind] {
+            return (kind ? kind->read() : VekReadAllValues()) == kGroupReadSucceeded;
+        });
+    }
+    Json values = Json::array();
+    if (!JsonWanted()) PrintRow("Number", "Name", "Value", "Unit");
+    uint32_t shown = 0;
+    for (uint32_t i = 0; i < VekGetParDefNum(); ++i) {
+        const ParDef& def = *VekGetParDefByIndex(i);
+        if (!OfKind(def.Id, kind)) continue;
+        if (JsonWanted()) {
+            values.push_back(StoredValueJson(def));
+        } else {
+            PrintRow(std::to_string(def.Id), ToUtf8(def.Name), StoredValueText(def), ToUtf8(def.Unit));
+        }
+        ++shown;
+    }
+    if (JsonWanted()) {
+        PrintJson({{"values", values}});
+    } else {
+        PrintResult(std::to_string(shown) + " values");
+    }
+    return 0;
 }
 
 }  // namespace
 
-int RunValues(Session& session, const Arguments& arguments) {
-    const ValueKind* kind = ParseValuesOptions(arguments);
-    ConnectWithDefinitions(session);
-    int32_t result = 0;
-    {
-        LoadedCountDisplay display;
-        result = kind ? kind->read() : VekReadAllValues();
-    }
-    if (result != 0) {
-        throw ToolError("the value download failed (result " + std::to_string(result) + ", see --log FILE)");
-    }
-    PrintRow("Number", "Name", "Value", "Unit");
-    uint32_t shown = 0;
-    for (uint32_t i = 0; i < VekGetParDefNum(); ++i) {
-        const ParDef* def = VekGetParDefByIndex(i);
-        if (!OfKind(*def, kind)) continue;
-        VekChar text[kValueTextCapacity] = {};
-        const std::string value = VekGetValue(def->Id, text, kValueTextCapacity) ? ToUtf8(text) : "?";
-        PrintRow(std::to_string(def->Id), ToUtf8(def->Name), value, ToUtf8(def->Unit));
-        ++shown;
-    }
-    std::printf("%u values\n", shown);
-    return 0;
+void AddValues(CommandSet& commands) {
+    auto options = std::make_shared<ValuesOptions>();
+    CLI::App& command = commands.Add("values", "download all values (or those of one kind) and list them",
+                                     [options](Session& session) { return RunValues(session, *options); });
+    command.add_option("--kind", options->kind, "only the values of this kind")
+        ->type_name("KIND")
+        ->check(CLI::IsMember(KindNames()));
 }
 
 }  // namespace vektool

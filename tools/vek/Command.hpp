@@ -1,26 +1,51 @@
-// The tool's commands: each lives in a file of its own (CmdXxx.cpp) and has
-// one line in the table of Commands.cpp.
+// The tool's commands: each lives in a file of its own (CmdXxx.cpp) with an
+// AddXxx function that adds its subcommand, its options and what it runs to
+// the command line; Commands.cpp calls them in the order of the help text.
+//
+//   void AddStore(CommandSet& commands) {
+//       commands.Add("store", "make the governor store its values", [](Session& session) { ... return 0; });
+//   }
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace vektool {
 
 class Session;
-using Arguments = std::vector<std::string>;
 
-struct Command {
-    const char* name;
-    const char* usage;  // the words after the name, for the help text
-    const char* summary;
-    // Returns the exit status; throws ToolError to give up with a reason.
-    int (*run)(Session& session, const Arguments& arguments);
+// What a command does once chosen: returns the exit status, throws
+// ToolError to give up with a reason.
+using CommandRun = std::function<int(Session& session)>;
+
+class CommandSet {
+public:
+    explicit CommandSet(CLI::App& app) : app_(app) {}
+
+    // A new subcommand of the tool (or of parent, for "cache list"): its
+    // one-line summary for the list of commands, and what it does.
+    CLI::App& Add(const std::string& name, const std::string& summary, CommandRun run);
+    CLI::App& Add(CLI::App& parent, const std::string& name, const std::string& summary, CommandRun run);
+    // The same with a longer account, shown only by the command's own help.
+    CLI::App& Add(const std::string& name, const std::string& summary, const std::string& details, CommandRun run);
+    // A subcommand that only groups others ("cache").
+    CLI::App& AddGroup(const std::string& name, const std::string& summary);
+
+    // The run of the subcommand the parsed command line chose, or null.
+    const CommandRun* Chosen() const;
+
+private:
+    CLI::App& app_;
+    std::vector<std::pair<CLI::App*, CommandRun>> commands_;
 };
 
-// Every command, in the order of the help text.
-const std::vector<Command>& AllCommands();
-// The command of that name, or null.
-const Command* FindCommand(const std::string& name);
+// Adds every command, in the order of the help text.
+void AddAllCommands(CommandSet& commands);
 
 }  // namespace vektool

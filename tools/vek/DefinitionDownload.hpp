@@ -1,5 +1,6 @@
-// The start of every command that works on values: connect, then download
-// the governor's definitions while the progress is shown.
+// The start of every command that works on values: connect, then fill the
+// definition store, from the definition cache when it holds the governor's
+// set, else by a download shown with its progress (and then cached).
 #pragma once
 
 namespace vektool {

@@ -1,23 +1,24 @@
-// `vek errors` lists the governor's pending errors. The error memory's
-// operations share the command: an extension, installed at start-up from its
-// own file, takes the arguments whenever one of its flags is among them.
-//
-//   static const bool installed = AddErrorsExtension({{"--memory", "--erase"}, RunErrorMemory});
+// `vek errors` lists the governor's pending errors; its error memory options
+// (CmdErrorMemory.cpp) show, acknowledge, erase or configure the memory.
 #pragma once
-
-#include "Command.hpp"
 
 #include <string>
 #include <vector>
 
 namespace vektool {
 
-struct ErrorsExtension {
-    std::vector<std::string> flags;
-    int (*run)(Session& session, const Arguments& arguments);
+class Session;
+
+struct ErrorsOptions {
+    bool memory = false;
+    std::vector<std::string> acknowledge;  // the two words W1 W2
+    bool erase = false;
+    std::vector<std::string> configureArgs;
 };
 
-// Returns true, so that it can initialise a static.
-bool AddErrorsExtension(ErrorsExtension extension);
+// Whether one of the error memory options was given.
+bool WantsErrorMemory(const ErrorsOptions& options);
+// Runs the error memory option given; returns the exit status.
+int RunErrorMemory(Session& session, const ErrorsOptions& options);
 
 }  // namespace vektool

@@ -1,9 +1,8 @@
-// The options every command shares and the words after the command name.
+// The options every command shares (before or after the command's name).
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace vektool {
 
@@ -13,18 +12,13 @@ constexpr const char* kDefaultProfile = "default";
 struct Options {
     std::string port;  // empty: the built-in simulated governor
     uint32_t baud = kDefaultBaud;
-    std::string logFile;  // empty: no log
+    std::string logFile;  // empty: the library's log stays private to the run
     std::string profile = kDefaultProfile;
     std::string langFile;  // empty: the library's English texts
-    bool help = false;
-    std::string command;
-    std::vector<std::string> arguments;  // the words after the command
+    bool noCache = false;  // download the definitions even when they are cached
+    bool json = false;
+    bool quiet = false;
+    bool progress = false;  // progress also when standard error is no terminal
 };
-
-// Reads --port NAME, --baud N, --log FILE, --profile NAME, --lang FILE and --help anywhere
-// on the line; the first other word is the command. The commands' switches
-// (--tolerant, --measurements, --yes, --values) and any other "--option VALUE"
-// pair go to the command's arguments, for the command to check. Throws ToolError.
-Options ParseOptions(int argc, char** argv);
 
 }  // namespace vektool

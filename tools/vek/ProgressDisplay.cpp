@@ -1,5 +1,6 @@
 #include "ProgressDisplay.hpp"
 
+#include "Output.hpp"
 #include "Terminal.hpp"
 #include "TextOut.hpp"
 
@@ -7,28 +8,31 @@
 
 #include <cstdint>
 
-
 namespace vektool {
 
 namespace {
 
 constexpr unsigned kPerMille = 1000;
+constexpr unsigned kPerMillePerPercent = 10;
+constexpr unsigned kPerMillePerTenth = 100;
 constexpr unsigned kBarWidth = 30;
 
 void VEK_CALL OnProgress(void* user, const VekChar* text, uint16_t value) {
     static_cast<ProgressDisplay*>(user)->Show(ToUtf8(text, SIZE_MAX), value);
 }
 
-// "Downloading parameters definition (42%)" -> "Downloading parameters definition"
-std::string StageOf(const std::string& text) {
-    const std::size_t open = text.rfind(" (");
-    return open != std::string::npos && !text.empty() && text.back() == ')' ? text.substr(0, open) : text;
+// Whether text ends in a share done, "(42%)".
+bool HasShare(const std::string& text) {
+    return text.size() > 3 && text.compare(text.size() - 2, 2, "%)") == 0 && text.rfind(" (") != std::string::npos;
 }
+
+// "Downloading parameters definition (42%)" -> "Downloading parameters definition"
+std::string StageOf(const std::string& text) { return HasShare(text) ? text.substr(0, text.rfind(" (")) : text; }
 
 }  // namespace
 
-ProgressDisplay::ProgressDisplay(std::FILE* out)
-    : out_(out), terminal_(IsTerminal(out)), previousUser_(VekGetUserData()) {
+ProgressDisplay::ProgressDisplay()
+    : shown_(ProgressWanted()), terminal_(IsTerminal(stderr)), previousUser_(VekGetUserData()) {
     VekSetUserData(this);
     VekSetCallback(VEK_CALLBACK_PROGRESS, reinterpret_cast<VekCallback>(OnProgress));
 }
@@ -36,35 +40,43 @@ ProgressDisplay::ProgressDisplay(std::FILE* out)
 ProgressDisplay::~ProgressDisplay() {
     VekSetCallback(VEK_CALLBACK_PROGRESS, nullptr);
     VekSetUserData(previousUser_);
-    Finish();
+    if (drawnWidth_ > 0) std::fprintf(stderr, "\r%s\r", std::string(drawnWidth_, ' ').c_str());
+    std::fflush(stderr);
 }
 
 void ProgressDisplay::Show(const std::string& text, unsigned perMille) {
+    if (!shown_) return;
     const std::string stage = StageOf(text);
     if (stage != stage_) {
-        Finish();
         stage_ = stage;
         lastTenth_ = -1;
     }
     const unsigned clamped = perMille > kPerMille ? kPerMille : perMille;
-    if (stage == text) {
-        // A stage without a share done (its value means nothing): one line.
-        std::fprintf(out_, "%s\n", text.c_str());
-    } else if (terminal_) {
+    if (terminal_) {
+        if (!HasShare(text)) {
+            Redraw(text);
+            return;
+        }
         const unsigned filled = clamped * kBarWidth / kPerMille;
-        std::fprintf(out_, "\r[%s%s] %3u%% %s", std::string(filled, '#').c_str(),
-                     std::string(kBarWidth - filled, '-').c_str(), clamped / 10, stage.c_str());
-        barOpen_ = true;
-    } else if (static_cast<int>(clamped / 100) != lastTenth_) {
-        std::fprintf(out_, "%s\n", text.c_str());
-        lastTenth_ = static_cast<int>(clamped / 100);
+        Redraw("[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') + "] " +
+               std::to_string(clamped / kPerMillePerPercent) + "% " + stage);
+    } else if (!HasShare(text)) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    } else if (static_cast<int>(clamped / kPerMillePerTenth) != lastTenth_) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        lastTenth_ = static_cast<int>(clamped / kPerMillePerTenth);
     }
-    std::fflush(out_);
+    std::fflush(stderr);
 }
 
-void ProgressDisplay::Finish() {
-    if (barOpen_) std::fputc('\n', out_);
-    barOpen_ = false;
+// Overwrites the line with blanks where the new one is shorter: no escape
+// sequences, so that every console shows it alike.
+void ProgressDisplay::Redraw(const std::string& line) {
+    const std::size_t width = CharacterCount(line);
+    const std::string padding(drawnWidth_ > width ? drawnWidth_ - width : 0, ' ');
+    std::fprintf(stderr, "\r%s%s", line.c_str(), padding.c_str());
+    std::fflush(stderr);
+    drawnWidth_ = width;
 }
 
 }  // namespace vektool

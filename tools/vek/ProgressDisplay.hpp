@@ -1,8 +1,13 @@
-// Shows the library's progress reports while a command runs: a bar redrawn
-// in place on a terminal, plain lines (one per tenth) otherwise; a text
-// without "(N%)" is a stage of its own and gets one line.
+// Shows the library's progress reports on standard error while an operation
+// runs. On a terminal it is one line redrawn in place: a bar with the
+// percentage and the operation's name for texts that end in "(N%)", the text
+// alone for the others; the line is cleared when the operation ends.
+// Elsewhere (with --progress) a text with "(N%)" gets one line per tenth and
+// every other text a line. Without a terminal or --progress, and with
+// --quiet, nothing is shown.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -11,7 +16,7 @@ namespace vektool {
 class ProgressDisplay {
 public:
     // Installs itself as the library's progress callback until destroyed.
-    explicit ProgressDisplay(std::FILE* out = stdout);
+    ProgressDisplay();
     ~ProgressDisplay();
     ProgressDisplay(const ProgressDisplay&) = delete;
     ProgressDisplay& operator=(const ProgressDisplay&) = delete;
@@ -19,11 +24,11 @@ public:
     void Show(const std::string& text, unsigned perMille);
 
 private:
-    void Finish();
+    void Redraw(const std::string& line);
 
-    std::FILE* out_;
+    bool shown_;
     bool terminal_;
-    bool barOpen_ = false;        // a bar is drawn on the current terminal line
+    std::size_t drawnWidth_ = 0;  // characters of the line drawn in place
     std::string stage_;           // the text without its "(N%)"
     int lastTenth_ = -1;          // plain lines: the tenth last printed
     void* previousUser_;

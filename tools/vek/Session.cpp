@@ -1,7 +1,6 @@
 #include "Session.hpp"
 
 #include "TextOut.hpp"
-#include "ToolError.hpp"
 
 #include "InProcessHost.hpp"
 #include "LiveOperation.hpp"
@@ -18,7 +17,7 @@ namespace {
 // rate the simulated line follows.
 constexpr const char16_t* kSimulatorPortName = u"simulator";
 
-void ConfigureStream(const std::u16string& port, uint32_t baud) {
+void ConfigureSerialStream(const std::u16string& port, uint32_t baud) {
     // Installs the serial port and the governor's baud rate request; the
     // simulator then replaces the port's operations with its own.
     if (!VekConfigureSerialStream(AsVekText(port), baud)) {
@@ -28,40 +27,46 @@ void ConfigureStream(const std::u16string& port, uint32_t baud) {
 
 }  // namespace
 
-Session::Session(const Options& options) : options_(options) {
-    if (!options_.logFile.empty()) VekSetLogFile(AsVekText(FromUtf8(options_.logFile)));
-    if (!options_.port.empty()) {
-        ConfigureStream(FromUtf8(options_.port), options_.baud);
-        return;
+Session::Session(const Options& options) : options_(options), log_(options.logFile) {
+    if (options_.port.empty() && !vekgov::FindProfile(options_.profile)) {
+        throw UsageError("unknown simulator profile '" + options_.profile +
+                         "' (profiles: " + SimulatorProfileNames() + ")");
     }
-    std::optional<vekgov::DeviceProfile> profile = vekgov::FindProfile(options_.profile);
-    if (!profile) {
-        throw ToolError("unknown simulator profile '" + options_.profile +
-                        "' (profiles: " + SimulatorProfileNames() + ")");
-    }
-    ConfigureStream(kSimulatorPortName, options_.baud);
-    simulator_ = std::make_unique<vekgov::InProcessHost>(std::move(*profile));
-    // The built-in governor runs an engine: its timer and measurements move
-    // with real time and its errors come and go.
-    vekgov::StartLiveOperation(simulator_->Model());
 }
 
 Session::~Session() {
     if (connected_) VekClose();
 }
 
-void Session::Connect() {
-    if (VekInit()) {
-        connected_ = true;
+void Session::ConfigureStream() {
+    if (!options_.port.empty()) {
+        ConfigureSerialStream(FromUtf8(options_.port), options_.baud);
         return;
     }
-    throw ToolError("cannot connect to the " + Describe() +
-                    (options_.logFile.empty() ? " (run with --log FILE for the details)"
-                                              : " (details in " + options_.logFile + ")"));
+    if (simulator_) return;
+    ConfigureSerialStream(kSimulatorPortName, options_.baud);
+    simulator_ = std::make_unique<vekgov::InProcessHost>(*vekgov::FindProfile(options_.profile));
+    // The built-in governor runs an engine: its timer and measurements move
+    // with real time and its errors come and go.
+    vekgov::StartLiveOperation(simulator_->Model());
+}
+
+void Session::Connect() {
+    ConfigureStream();
+    Require("connecting to the " + Describe(), [] { return VekInit() != 0; }, kExitNoConnection);
+    connected_ = true;
+}
+
+void Session::Require(const std::string& what, const std::function<bool()>& call, int status) {
+    log_.Mark();
+    if (call()) return;
+    std::string reason = log_.Reason();
+    if (reason.empty() && VekGetLastError() != 0) reason = "status " + std::to_string(VekGetLastError());
+    throw ToolError(what + " failed" + (reason.empty() ? "" : ": " + reason), status);
 }
 
 std::string Session::Describe() const {
-    if (simulator_) return "simulated governor (profile " + options_.profile + ")";
+    if (options_.port.empty()) return "simulated governor (profile " + options_.profile + ")";
     return "governor on " + options_.port + " at " + std::to_string(options_.baud) + " baud";
 }
 

@@ -62,7 +62,11 @@ Catalog LoadCatalog(const std::string& path) {
         const std::string where = path + ":" + std::to_string(number);
         const std::size_t tab = line.find('\t');
         if (tab == std::string::npos || tab == 0) throw ToolError(where + ": expected 'English text<TAB>translation'");
-        catalog[FromUtf8(Unescape(line.substr(0, tab), where))] = FromUtf8(Unescape(line.substr(tab + 1), where));
+        try {
+            catalog[FromUtf8(Unescape(line.substr(0, tab), where))] = FromUtf8(Unescape(line.substr(tab + 1), where));
+        } catch (const ToolError& notUtf8) {
+            throw ToolError(where + ": " + notUtf8.what());
+        }
     }
     return catalog;
 }

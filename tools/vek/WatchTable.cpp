@@ -1,6 +1,7 @@
 #include "WatchTable.hpp"
 
 #include "Terminal.hpp"
+#include "TextOut.hpp"
 
 #include <algorithm>
 #include <utility>
@@ -31,17 +32,6 @@ bool EnableCursorControl(std::FILE* out) {
 #endif
 }
 
-// Characters, not bytes, of UTF-8 text.
-std::size_t Width(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
-std::string PadLeft(const std::string& text, std::size_t width) {
-    const std::size_t used = Width(text);
-    return used < width ? std::string(width - used, ' ') + text : text;
-}
-
 std::string WithUnit(const std::string& text, const std::string& unit) {
     return unit.empty() ? text : text + " " + unit;
 }
@@ -50,8 +40,8 @@ std::string WithUnit(const std::string& text, const std::string& unit) {
 
 WatchTable::WatchTable(std::vector<WatchedValue> columns, std::FILE* out)
     : columns_(std::move(columns)), out_(out), inPlace_(IsTerminal(out) && EnableCursorControl(out)) {
-    nameWidth_ = Width(kStampLabel);
-    for (const WatchedValue& column : columns_) nameWidth_ = std::max(nameWidth_, Width(column.name));
+    nameWidth_ = CharacterCount(kStampLabel);
+    for (const WatchedValue& column : columns_) nameWidth_ = std::max(nameWidth_, CharacterCount(column.name));
     if (inPlace_) return;
     std::fprintf(out_, "%s [%s]", kStampLabel, kStampUnit);
     for (const WatchedValue& column : columns_) {

@@ -1,87 +1,50 @@
-// vek: the governor service tool.
-#include "Command.hpp"
-#include "Options.hpp"
-#include "Session.hpp"
-#include "ToolError.hpp"
-#include "Translation.hpp"
+// vek: the governor service tool. The entry point only gathers the words of
+// the command line as UTF-8: on Windows from the UTF-16 command line, with
+// the console set to show UTF-8.
+#include "CommandLine.hpp"
+#include "TextOut.hpp"
 
-#include <cstdio>
 #include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 namespace {
 
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-constexpr int kSynopsisColumn = 22;
-
-std::string Synopsis(const vektool::Command& command) {
-    return std::string(command.name) + (*command.usage ? " " : "") + command.usage;
+#if defined(_WIN32)
+std::vector<std::string> CommandLineWords(int, char**) {
+    int count = 0;
+    wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> utf8;
+    for (int i = 1; i < count; ++i) utf8.push_back(vektool::ToUtf8(words[i], SIZE_MAX));
+    LocalFree(words);
+    return utf8;
 }
 
-// "vek COMMAND --help": the one command's synopsis and what it does.
-void PrintCommandUsage(const vektool::Command& command) {
-    std::printf("usage: vek %s [--port NAME] [--baud N] [--log FILE] [--profile NAME] [--lang FILE]\n\n%s\n"
-                "\nvek --help describes the options.\n",
-                Synopsis(command).c_str(), command.summary);
-}
+// Sets the console to UTF-8 for the run and back afterwards.
+class Utf8Console {
+public:
+    Utf8Console() : previous_(GetConsoleOutputCP()) { SetConsoleOutputCP(CP_UTF8); }
+    ~Utf8Console() { SetConsoleOutputCP(previous_); }
 
-void PrintUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "usage: vek COMMAND [ARGUMENTS] [--port NAME] [--baud N] [--log FILE] [--profile NAME]\n"
-                 "           [--lang FILE]\n"
-                 "\n"
-                 "Commands:\n");
-    for (const vektool::Command& command : vektool::AllCommands()) {
-        const std::string synopsis = Synopsis(command);
-        // A synopsis too long for its column gets a line of its own.
-        if (synopsis.size() > static_cast<size_t>(kSynopsisColumn)) {
-            std::fprintf(out, "  %s\n  %-*s %s\n", synopsis.c_str(), kSynopsisColumn, "", command.summary);
-        } else {
-            std::fprintf(out, "  %-*s %s\n", kSynopsisColumn, synopsis.c_str(), command.summary);
-        }
-    }
-    std::fprintf(out,
-                 "\n"
-                 "Options:\n"
-                 "  --port NAME            serial port of the governor (COM3, /dev/ttyUSB0);\n"
-                 "                         without it the built-in simulated governor answers\n"
-                 "  --baud N               baud rate after the connection (default %u)\n"
-                 "  --log FILE             write the library's log to FILE\n"
-                 "  --profile NAME         profile of the simulated governor (default %s):\n"
-                 "                         %s\n"
-                 "  --lang FILE            translate the library's texts with the catalog FILE\n"
-                 "                         (\"English<TAB>translation\" lines, UTF-8)\n"
-                 "  --help                 show this text\n",
-                 vektool::kDefaultBaud, vektool::kDefaultProfile, vektool::SimulatorProfileNames().c_str());
-}
+private:
+    UINT previous_;
+};
+#else
+std::vector<std::string> CommandLineWords(int argc, char** argv) { return {argv + 1, argv + argc}; }
+
+// The POSIX terminal takes UTF-8 as it is.
+struct Utf8Console {
+    Utf8Console() {}
+};
+#endif
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        const vektool::Options options = vektool::ParseOptions(argc, argv);
-        if (options.help && options.command.empty()) {
-            PrintUsage(stdout);
-            return 0;
-        }
-        if (options.command.empty()) {
-            PrintUsage(stderr);
-            return kExitUsage;
-        }
-        const vektool::Command* command = vektool::FindCommand(options.command);
-        if (!command) throw vektool::ToolError("unknown command '" + options.command + "' (see vek --help)");
-        if (options.help) {
-            PrintCommandUsage(*command);
-            return 0;
-        }
-        if (!options.langFile.empty()) vektool::InstallTranslation(options.langFile);
-        vektool::Session session(options);
-        return command->run(session, options.arguments);
-    } catch (const vektool::ToolError& error) {
-        std::fprintf(stderr, "vek: %s\n", error.what());
-        return kExitFailure;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "vek: internal error: %s\n", error.what());
-        return kExitFailure;
-    }
+    const Utf8Console console;
+    return vektool::RunCommandLine(CommandLineWords(argc, argv));
 }

@@ -9,11 +9,13 @@
 #include "../TextOut.hpp"
 #include "../ToolError.hpp"
 
+#include "CLI/CLI.hpp"
 #include "VekLib.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -24,50 +26,8 @@ namespace vektool {
 namespace {
 
 struct UiOptions {
-    ui::ListenAddress listen{"127.0.0.1", ui::kDefaultConsolePort};
-    bool browser = true;
-};
-
-UiOptions ParseUiOptions(const Arguments& arguments) {
-    UiOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "--no-browser") {
-            options.browser = false;
-        } else if (arguments[i] == "--listen" && i + 1 < arguments.size()) {
-            options.listen = ui::ParseListenAddress(arguments[++i]);
-        } else {
-            throw ToolError("ui: unknown argument '" + arguments[i] + "'");
-        }
-    }
-    return options;
-}
-
-// The library logs into a file; without --log the console makes its own.
-class ConsoleLog {
-public:
-    explicit ConsoleLog(const std::string& userFile) : path_(userFile), own_(userFile.empty()) {
-        if (!own_) return;
-        std::string name = "/tmp/vek-ui-XXXXXX";
-        const int fd = mkstemp(name.data());
-        if (fd < 0) throw ToolError("cannot create a log file in /tmp");
-        close(fd);
-        path_ = name;
-        VekSetLogFile(AsVekText(FromUtf8(path_)));
-    }
-    ~ConsoleLog() {
-        if (!own_) return;
-        VekSetLogFile(AsVekText(FromUtf8("")));
-        std::remove(path_.c_str());
-    }
-    ConsoleLog(const ConsoleLog&) = delete;
-    ConsoleLog& operator=(const ConsoleLog&) = delete;
-
-    const std::string& Path() const { return path_; }
-    bool Own() const { return own_; }
-
-private:
-    std::string path_;
-    bool own_;
+    std::string listen = "127.0.0.1:" + std::to_string(ui::kDefaultConsolePort);
+    bool noBrowser = false;
 };
 
 // Ctrl-C and SIGTERM are awaited by the main thread; every thread started
@@ -91,31 +51,28 @@ void OpenBrowser(const std::string& url) {
     posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv, environ);
 }
 
-}  // namespace
-
-int RunUi(Session& session, const Arguments& arguments) {
-    const UiOptions options = ParseUiOptions(arguments);
+int RunUi(Session& session, const UiOptions& options) {
+    const ui::ListenAddress listen = ui::ParseListenAddress(options.listen);
     const sigset_t stopSignals = BlockStopSignals();
-    if (!ui::IsLoopback(options.listen.host)) {
+    if (!ui::IsLoopback(listen.host)) {
         std::fprintf(stderr,
                      "vek: warning: listening on %s: anyone who can reach this address and has the token can "
                      "change the governor\n",
-                     options.listen.host.c_str());
+                     listen.host.c_str());
     }
-    ConsoleLog log(session.Settings().logFile);
-    ui::LogTail tail(log.Path(), log.Own());
+    ui::LogTail tail(session.Log().Path(), session.Log().IsPrivate());
     ui::TrendHub trend;
     ui::LongOperations operations;
     ui::Governor governor(session, tail, trend, operations);
     ui::ConsoleParts parts{governor, tail, trend, operations};
-    ui::ConsoleServer server(options.listen, parts);
+    ui::ConsoleServer server(listen, parts);
 
     governor.Start();
     server.Start();
     std::printf("Service console for the %s: %s (Ctrl-C stops it)\n", session.Describe().c_str(),
                 server.Url().c_str());
     std::fflush(stdout);
-    if (options.browser) OpenBrowser(server.Url());
+    if (!options.noBrowser) OpenBrowser(server.Url());
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
@@ -123,6 +80,21 @@ int RunUi(Session& session, const Arguments& arguments) {
     governor.Stop();
     server.Stop();
     return 0;
+}
+
+}  // namespace
+
+void AddUi(CommandSet& commands) {
+    auto options = std::make_shared<UiOptions>();
+    CLI::App& command = commands.Add(
+        "ui", "serve the service console in the browser until Ctrl-C",
+        "Prints the page's address with its session token; docs/console.md describes the page, its JSON API and "
+        "its security rules.",
+        [options](Session& session) { return RunUi(session, *options); });
+    command.add_option("--listen", options->listen, "address to serve on (port 0: a free one)")
+        ->type_name("HOST:PORT")
+        ->capture_default_str();
+    command.add_flag("--no-browser", options->noBrowser, "only print the address, open no browser");
 }
 
 }  // namespace vektool

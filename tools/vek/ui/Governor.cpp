@@ -76,8 +76,7 @@ const char* LinkStateName(LinkState state) {
 Governor::Governor(Session& session, LogTail& log, TrendHub& trend, LongOperations& operations)
     : session_(session), log_(log), trend_(trend), operations_(operations) {
     status_.description = session_.Describe();
-    status_.simulated = status_.description.rfind("simulated", 0) == 0;
-    status_.config = StreamConfig();
+    status_.simulated = session_.Settings().port.empty();
 }
 
 void Governor::Start() { thread_ = std::thread([this] { Run(); }); }
@@ -230,20 +229,29 @@ void Governor::SetState(LinkState state) {
 bool Governor::FirstConnection() {
     SetState(LinkState::Connecting);
     const Reply reply = WithProgress("Connecting", [this] {
-        try {
-            session_.Connect();
-        } catch (const ToolError& error) {
-            return ErrorReply(FailureReason(error.what()), kUnavailable);
+        if (!streamConfigured_) {
+            // The session configures the stream (port or built-in governor) the first time.
+            streamConfigured_ = true;
+            try {
+                session_.Connect();
+            } catch (const ToolError& error) {
+                return ErrorReply(FailureReason(error.what()), kUnavailable);
+            }
+        } else if (!VekInit()) {
+            return Refused("the connection failed");
         }
         VekClearParDefs();
         if (!VekReadAllParDef()) return Refused("the definition download failed");
         VekReadAllValues();
         return JsonReply(Json::object());
     });
-    if (reply.status != kOk) {
+    {
         std::lock_guard<std::mutex> lock(mutex_);
-        status_.lastFailure = Json::parse(reply.body).value("error", "");
-        return false;
+        status_.config = StreamConfig();
+        if (reply.status != kOk) {
+            status_.lastFailure = Json::parse(reply.body).value("error", "");
+            return false;
+        }
     }
     RefreshDevice();
     SetState(LinkState::Connected);
@@ -256,8 +264,8 @@ Reply Governor::Connect(const std::string& port, uint32_t baud) {
     if (!status.simulated && !port.empty()) {
         VekClose();
         if (!VekConfigureSerialStream(AsVekText(FromUtf8(port)), baud)) return Refused("invalid port or rate");
+        streamConfigured_ = true;
         std::lock_guard<std::mutex> lock(mutex_);
-        status_.config = StreamConfig();
         status_.description = "governor on " + port + " at " + std::to_string(baud) + " baud";
     } else if (status.state == LinkState::Connected) {
         VekClose();

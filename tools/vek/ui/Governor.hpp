@@ -116,6 +116,7 @@ private:
     GovernorStatus status_;
 
     // Governor thread only.
+    bool streamConfigured_ = false;
     std::vector<std::string> errorTexts_;  // error callback texts of the running job
     TrendConfig trendConfig_;
     uint64_t sequence_ = 0;

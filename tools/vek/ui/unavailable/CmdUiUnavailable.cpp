@@ -4,10 +4,12 @@
 
 namespace vektool {
 
-int RunUi(Session&, const Arguments&) {
-    throw ToolError(
-        "ui: the service console is not in this build of vek (it needs the cpp-httplib library, which is "
-        "available for the Linux build only)");
+void AddUi(CommandSet& commands) {
+    commands.Add("ui", "the service console (not in this build)", [](Session&) -> int {
+        throw ToolError(
+            "ui: the service console is not in this build of vek (it needs the cpp-httplib library, which is "
+            "available for the Linux build only)");
+    });
 }
 
 }  // namespace vektool
