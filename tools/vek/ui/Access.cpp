@@ -61,7 +61,7 @@ ListenAddress ParseListenAddress(const std::string& text) {
         const std::size_t close = text.find(']');
         const std::string rest = close == std::string::npos ? "" : text.substr(close + 1);
         if (close == std::string::npos || (!rest.empty() && rest[0] != ':')) {
-            throw ToolError("invalid --listen '" + text + "'");
+            throw UsageError("invalid --listen '" + text + "'");
         }
         address.host = text.substr(1, close - 1);
         if (!rest.empty()) port = rest.substr(1);
@@ -75,12 +75,12 @@ ListenAddress ParseListenAddress(const std::string& text) {
         char* end = nullptr;
         const long value = std::strtol(port->c_str(), &end, 10);
         if (port->empty() || *end != 0 || value < 0 || value > kHighestPort) {
-            throw ToolError("invalid port in --listen '" + text + "'");
+            throw UsageError("invalid port in --listen '" + text + "'");
         }
         address.port = static_cast<int>(value);
     }
     if (address.host != kLocalhost && !IsIpAddress(address.host)) {
-        throw ToolError("--listen needs an IP address (or localhost), not '" + address.host + "'");
+        throw UsageError("--listen needs an IP address (or localhost), not '" + address.host + "'");
     }
     return address;
 }

@@ -33,6 +33,10 @@ struct UiOptions {
 // Ctrl-C and SIGTERM are awaited by the main thread; every thread started
 // later inherits the blocked set.
 sigset_t BlockStopSignals() {
+    // A shell starts background jobs with SIGINT ignored, and an ignored
+    // signal never reaches sigwait.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
