@@ -32,7 +32,7 @@ std::string Figure(const char* what, uint32_t baud) {
 
 void MeasureNetworkLine(uint32_t baud, SummaryTable& table) {
     SimulatedLine line(*vekgov::FindProfile("default"), true);
-    DeviceServer server(line.DevicePath());
+    vektest::DeviceServer server(line.DevicePath());
     if (line.DevicePath().empty() || !server.Unavailable().empty()) {
         table.Fail(Figure("network line", baud), line.DevicePath().empty() ? "no pseudo-terminal" : server.Unavailable());
         return;

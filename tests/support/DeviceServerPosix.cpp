@@ -1,4 +1,4 @@
-#include "DeviceServer.hpp"
+#include "support/DeviceServer.hpp"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -8,25 +8,25 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <utility>
 #include <thread>
-#include <vector>
+#include <utility>
 
 extern char** environ;
 
-namespace vekbench {
+namespace vektest {
 
 namespace {
 
 constexpr const char* kSer2net = "/usr/sbin/ser2net";
 constexpr int kStartAttempts = 100;
-constexpr auto kStartPause = std::chrono::milliseconds(50);
 constexpr int kEndAttempts = 40;
+constexpr auto kPause = std::chrono::milliseconds(50);
 
 sockaddr_in Loopback(uint16_t port) {
     sockaddr_in address{};
@@ -37,7 +37,7 @@ sockaddr_in Loopback(uint16_t port) {
 }
 
 // A port nobody listens on: the one the system gives a socket bound to port 0.
-uint16_t FreePort() {
+unsigned FreePort() {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = Loopback(0);
     socklen_t length = sizeof address;
@@ -47,9 +47,17 @@ uint16_t FreePort() {
     return ntohs(address.sin_port);
 }
 
+bool Listening(unsigned port) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in address = Loopback(static_cast<uint16_t>(port));
+    const bool connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return connected;
+}
+
 // The governor's ser2net configuration with its port and device filled in.
 std::string Ser2netConfig(unsigned port, const std::string& device) {
-    std::ifstream in(VEK_BENCH_SOURCE_DIR "/../tests/ser2net/governor.yaml");
+    std::ifstream in(VEK_SER2NET_CONFIG);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     for (const auto& [mark, value] : {std::pair<std::string, std::string>{"@PORT@", std::to_string(port)},
                                       {"@DEVICE@", device}}) {
@@ -60,9 +68,9 @@ std::string Ser2netConfig(unsigned port, const std::string& device) {
     return text;
 }
 
-// Starts the program with the default signal handling, whatever this
-// process blocks or ignores, so that it ends when asked to.
-pid_t Spawn(const std::vector<std::string>& words) {
+}  // namespace
+
+pid_t SpawnProgram(const std::vector<std::string>& words) {
     std::vector<char*> argv;
     for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
@@ -81,13 +89,10 @@ pid_t Spawn(const std::vector<std::string>& words) {
     return pid;
 }
 
-// Asks the program to end, and makes it end when it does not within a while.
-void End(pid_t& pid) {
+void EndProgram(pid_t& pid) {
     if (pid <= 0) return;
     kill(pid, SIGTERM);
-    for (int i = 0; i < kEndAttempts && waitpid(pid, nullptr, WNOHANG) == 0; ++i) {
-        std::this_thread::sleep_for(kStartPause);
-    }
+    for (int i = 0; i < kEndAttempts && waitpid(pid, nullptr, WNOHANG) == 0; ++i) std::this_thread::sleep_for(kPause);
     if (waitpid(pid, nullptr, WNOHANG) == 0) {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
@@ -95,37 +100,44 @@ void End(pid_t& pid) {
     pid = -1;
 }
 
-bool Listening(uint16_t port) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in address = Loopback(port);
-    const bool connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return connected;
-}
-
-}  // namespace
-
 DeviceServer::DeviceServer(const std::string& devicePath) {
     if (access(kSer2net, X_OK) != 0) {
-        unavailable_ = "ser2net is not installed";
+        unavailable_ = std::string(kSer2net) + " is not installed";
         return;
     }
-    const uint16_t port = FreePort();
-    config_ = (std::filesystem::temp_directory_path() / ("vek_bench_ser2net_" + std::to_string(getpid()) + ".yaml"))
+    static std::atomic<int> made{0};
+    port_ = FreePort();
+    config_ = (std::filesystem::temp_directory_path() /
+               ("vek_ser2net_" + std::to_string(getpid()) + "_" + std::to_string(made++) + ".yaml"))
                   .string();
-    std::ofstream(config_) << Ser2netConfig(port, devicePath);
-    pid_ = Spawn({kSer2net, "-n", "-u", "-c", config_});
-    if (pid_ <= 0) {
+    std::ofstream(config_) << Ser2netConfig(port_, devicePath);
+    if (!Start()) {
         unavailable_ = "ser2net did not start";
         return;
     }
-    for (int i = 0; i < kStartAttempts && !Listening(port); ++i) std::this_thread::sleep_for(kStartPause);
-    portName_ = "rfc2217://127.0.0.1:" + std::to_string(port);
+    portName_ = "rfc2217://127.0.0.1:" + std::to_string(port_);
 }
 
 DeviceServer::~DeviceServer() {
-    End(pid_);
+    Stop();
     if (!config_.empty()) std::remove(config_.c_str());
 }
 
-}  // namespace vekbench
+bool DeviceServer::Start() {
+    // -n: in the foreground, so that its starter owns the process; -u: no UUCP locks.
+    pid_ = SpawnProgram({kSer2net, "-n", "-u", "-c", config_});
+    if (pid_ <= 0) return false;
+    for (int i = 0; i < kStartAttempts; ++i) {
+        if (Listening(port_)) return true;
+        std::this_thread::sleep_for(kPause);
+    }
+    return false;
+}
+
+bool DeviceServer::Stop() {
+    if (pid_ <= 0) return false;
+    EndProgram(pid_);
+    return true;
+}
+
+}  // namespace vektest
